@@ -1,0 +1,4 @@
+# The Debian packages that building the program needs, and those that its tests add.
+# Sourced by run.sh and test.sh.
+build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libasound2-dev)
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev)

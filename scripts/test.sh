@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds Parvello Jr. with its tests and runs them all: once in an optimised build with
+# warnings as errors, once more (all but the slow tests) under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+scripts/install-deps.sh "${build_packages[@]}" "${test_packages[@]}"
+
+jobs=$(nproc)
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARVELLO_WERROR=ON
+cmake --build build/test -j "$jobs"
+ctest --test-dir build/test --output-on-failure -j "$jobs"
+
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARVELLO_WERROR=ON \
+    -DPARVELLO_SANITIZE=address,undefined -DPARVELLO_BUILD_BENCHMARKS=OFF
+cmake --build build/sanitize -j "$jobs"
+ctest --test-dir build/sanitize --output-on-failure -j "$jobs" --label-exclude slow
