@@ -1,0 +1,13 @@
+#include "ToneBuffer.h"
+
+namespace tone {
+
+std::unique_ptr<ToneBuffer> CreateToneBuffer()
+{
+    auto buffer = std::make_unique<ToneBuffer>();
+    buffer->buffer().reserve(kLargestToneImage);
+    buffer->open(QIODevice::ReadWrite);
+    return buffer;
+}
+
+} // namespace tone
