@@ -1,6 +1,8 @@
 #include "ToneImageBuilder.h"
 
+#include "FastToneSampler.h"
 #include "NoteFrequency.h"
+#include "ToneSamples.h"
 #include "WaveFormat.h"
 
 #include <QtEndian>
@@ -61,14 +63,14 @@ bool IsUpwardMiddlePass(std::uint8_t sample, std::uint8_t previous)
 
 // Writes samples 0, 1, ... up to and including the one that ends the loop-end search, and
 // returns its index.
-std::int32_t WriteSamplesThroughLoopEnd(long double frequency, ToneSampleFiller fillSamples,
-                                        ToneBuffer& buffer)
+template <typename Sampler>
+std::int32_t WriteSamplesThroughLoopEnd(const Sampler& sampler, ToneBuffer& buffer)
 {
     std::array<std::uint8_t, kBlockSize> block{};
     std::uint8_t previous = 0;
     for (std::int32_t first = 0;; first += kBlockSize) {
         const std::int32_t count = std::min(kBlockSize, kLastSearchedSample + 1 - first);
-        fillSamples(frequency, first, std::span(block).first(static_cast<std::size_t>(count)));
+        sampler.fill(first, std::span(block).first(static_cast<std::size_t>(count)));
         for (std::int32_t k = 0; k < count; ++k) {
             const std::int32_t index = first + k;
             const std::uint8_t sample = block[static_cast<std::size_t>(k)];
@@ -85,13 +87,15 @@ std::int32_t WriteSamplesThroughLoopEnd(long double frequency, ToneSampleFiller 
 
 } // namespace
 
-std::int32_t WriteToneImage(long double frequency, ToneBuffer& buffer,
-                            ToneSampleFiller fillSamples)
+std::int32_t WriteToneImage(long double frequency, ToneBuffer& buffer, SampleEvaluation evaluation)
 {
     // The sizes are placeholders (no RIFF size yet, two seconds of data) until the loop end
     // is known.
     buffer.write(WaveHeader(0, kMinimumSampleCount));
-    const std::int32_t loopEnd = WriteSamplesThroughLoopEnd(frequency, fillSamples, buffer);
+    const std::int32_t loopEnd =
+        evaluation == SampleEvaluation::Fast
+            ? WriteSamplesThroughLoopEnd(FastToneSampler(frequency), buffer)
+            : WriteSamplesThroughLoopEnd(ReferenceToneSampler(frequency), buffer);
 
     // The sample that ends the search starts the next pass of the loop, so it is not part of
     // the data; a zero byte takes its place after the data chunk.

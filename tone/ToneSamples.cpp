@@ -20,10 +20,15 @@ long double AngularFrequency(long double frequency)
     return (2.0L * kPi) * frequency;
 }
 
+long double SamplePhase(long double angularFrequency, std::int32_t index)
+{
+    return (angularFrequency * static_cast<long double>(index)) /
+           static_cast<long double>(wave::kSampleRate);
+}
+
 std::uint8_t ReferenceToneSample(long double angularFrequency, std::int32_t index)
 {
-    const long double x =
-        (angularFrequency * static_cast<long double>(index)) / static_cast<long double>(wave::kSampleRate);
+    const long double x = SamplePhase(angularFrequency, index);
     // The comparison is false for a NaN phase too (an infinite frequency at sample 0), so
     // no NaN ever reaches the conversion to an integer.
     const long double s = std::fabs(x) < kLargestPhase ? std::sin(x) : 0.0L;
@@ -32,11 +37,15 @@ std::uint8_t ReferenceToneSample(long double angularFrequency, std::int32_t inde
     return static_cast<std::uint8_t>(std::lrint(v) & 0xFF);
 }
 
-void ReferenceToneSamples(long double frequency, std::int32_t first, std::span<std::uint8_t> out)
+ReferenceToneSampler::ReferenceToneSampler(long double frequency)
+    : angularFrequency_(AngularFrequency(frequency))
 {
-    const long double angularFrequency = AngularFrequency(frequency);
+}
+
+void ReferenceToneSampler::fill(std::int32_t first, std::span<std::uint8_t> out) const
+{
     for (std::size_t k = 0; k < out.size(); ++k)
-        out[k] = ReferenceToneSample(angularFrequency, first + static_cast<std::int32_t>(k));
+        out[k] = ReferenceToneSample(angularFrequency_, first + static_cast<std::int32_t>(k));
 }
 
 } // namespace tone
