@@ -27,7 +27,10 @@ struct SoundCall
     static SoundCall setVolume(std::uint32_t v) { return {Kind::SetVolume, {}, nullptr, v, {}}; }
     static SoundCall stop() { return {Kind::Stop, {}, nullptr, 0, {}}; }
     static SoundCall readVolume() { return {Kind::ReadVolume, {}, nullptr, 0, {}}; }
-    static SoundCall pauseFor(std::chrono::milliseconds d) { return {Kind::Pause, {}, nullptr, 0, d}; }
+    static SoundCall pauseFor(std::chrono::milliseconds d)
+    {
+        return {Kind::Pause, {}, nullptr, 0, d};
+    }
 
     // Images compare by content; where they lay does not matter.
     bool operator==(const SoundCall& other) const
@@ -68,7 +71,9 @@ public:
         calls.push_back({SoundCall::Kind::PlayLooped,
                          QByteArray(reinterpret_cast<const char*>(image.data()),
                                     static_cast<qsizetype>(image.size())),
-                         image.data(), 0, {}});
+                         image.data(),
+                         0,
+                         {}});
     }
     void stop() override { calls.push_back(SoundCall::stop()); }
     std::optional<std::uint32_t> volume() const override

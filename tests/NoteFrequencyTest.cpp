@@ -27,7 +27,8 @@ struct FrequencyCase
 };
 
 class NoteFrequencyValues : public testing::TestWithParam<FrequencyCase>
-{};
+{
+};
 
 TEST_P(NoteFrequencyValues, MatchToSixDecimals)
 {
@@ -60,7 +61,8 @@ TEST(NoteFrequency, EveryAIsExactlyThePitchTimesAPowerOfTwo)
     EXPECT_EQ(NoteFrequency(442, 10, 4), 442.0L);
     for (std::int32_t pitch = 300; pitch <= 450; ++pitch) {
         for (std::int32_t octave = 0; octave <= 7; ++octave)
-            EXPECT_EQ(NoteFrequency(pitch, 10, octave), std::ldexp(static_cast<long double>(pitch), octave - 4));
+            EXPECT_EQ(NoteFrequency(pitch, 10, octave),
+                      std::ldexp(static_cast<long double>(pitch), octave - 4));
     }
 }
 

@@ -21,20 +21,22 @@ void PrintTo(const TextCase& c, std::ostream* os)
 }
 
 class NoteNameParsing : public testing::TestWithParam<TextCase>
-{};
+{
+};
 
 TEST_P(NoteNameParsing, GivesTheNoteOrNoMatch)
 {
     EXPECT_EQ(ParseNoteName(QStringView(GetParam().text)), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    LettersOfEitherCaseAndWidth, NoteNameParsing,
-    testing::Values(TextCase{u"C", 1}, TextCase{u"c", 1}, TextCase{u"a#", 11},
-                    TextCase{u"A#", 11}, TextCase{u"b", 12}, TextCase{u"Ｃ", 1},
-                    TextCase{u"Ａ＃", 11}, TextCase{u"Ｂ", 12},
-                    // Full-width small letters become full-width capitals.
-                    TextCase{u"ｃ", 1}, TextCase{u"ａ＃", 11}, TextCase{u"ｇ", 8}));
+INSTANTIATE_TEST_SUITE_P(LettersOfEitherCaseAndWidth, NoteNameParsing,
+                         testing::Values(TextCase{u"C", 1}, TextCase{u"c", 1}, TextCase{u"a#", 11},
+                                         TextCase{u"A#", 11}, TextCase{u"b", 12},
+                                         TextCase{u"Ｃ", 1}, TextCase{u"Ａ＃", 11},
+                                         TextCase{u"Ｂ", 12},
+                                         // Full-width small letters become full-width capitals.
+                                         TextCase{u"ｃ", 1}, TextCase{u"ａ＃", 11},
+                                         TextCase{u"ｇ", 8}));
 
 INSTANTIATE_TEST_SUITE_P(
     AnythingElseMatchesNothing, NoteNameParsing,
@@ -52,7 +54,8 @@ TEST(NoteNameTable, EveryNameAndFullWidthNameParsesBackToItsIndex)
     std::int32_t expectedIndex = 1;
     for (const tone::NoteNameEntry& entry : tone::NoteNameTable) {
         EXPECT_EQ(entry.noteIndex, expectedIndex);
-        EXPECT_EQ(ParseNoteName(entry.name), entry.noteIndex) << entry.name.toString().toStdString();
+        EXPECT_EQ(ParseNoteName(entry.name), entry.noteIndex)
+            << entry.name.toString().toStdString();
         EXPECT_EQ(ParseNoteName(entry.fullWidthName), entry.noteIndex);
         EXPECT_EQ(tone::NoteName(entry.noteIndex), entry.name);
         EXPECT_EQ(entry.semitonesFromA, entry.noteIndex - 10);
@@ -68,17 +71,18 @@ TEST(NoteNameTable, IndexOutsideTheOctaveHasNoName)
 }
 
 class OctaveTextParsing : public testing::TestWithParam<TextCase>
-{};
+{
+};
 
 TEST_P(OctaveTextParsing, GivesTheOctaveOrNoMatch)
 {
     EXPECT_EQ(ParseOctaveText(QStringView(GetParam().text)), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AsciiAndFullWidthDigits, OctaveTextParsing,
-    testing::Values(TextCase{u"0", 0}, TextCase{u"０", 0}, TextCase{u"4", 4},
-                    TextCase{u"４", 4}, TextCase{u"7", 7}, TextCase{u"７", 7}));
+INSTANTIATE_TEST_SUITE_P(AsciiAndFullWidthDigits, OctaveTextParsing,
+                         testing::Values(TextCase{u"0", 0}, TextCase{u"０", 0}, TextCase{u"4", 4},
+                                         TextCase{u"４", 4}, TextCase{u"7", 7},
+                                         TextCase{u"７", 7}));
 
 INSTANTIATE_TEST_SUITE_P(
     AnythingElseMatchesNothing, OctaveTextParsing,

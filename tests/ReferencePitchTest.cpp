@@ -20,7 +20,8 @@ void PrintTo(const PitchCase& c, std::ostream* os)
 }
 
 class ReferencePitchReading : public testing::TestWithParam<PitchCase>
-{};
+{
+};
 
 TEST_P(ReferencePitchReading, ReadsTheWholeTextOrGives300)
 {
@@ -30,20 +31,22 @@ TEST_P(ReferencePitchReading, ReadsTheWholeTextOrGives300)
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 
-INSTANTIATE_TEST_SUITE_P(
-    DecimalIntegers, ReferencePitchReading,
-    testing::Values(PitchCase{"440", 440}, PitchCase{"   440", 440}, PitchCase{"+440", 440},
-                    PitchCase{"00440", 440}, PitchCase{" -440", -440}, PitchCase{"3", 3},
-                    PitchCase{"0", 0}, PitchCase{"-0", 0}, PitchCase{"1000", 1000},
-                    PitchCase{"2147483647", kMax}, PitchCase{"-2147483648", kMin},
-                    PitchCase{"000000000000002147483647", kMax}));
+INSTANTIATE_TEST_SUITE_P(DecimalIntegers, ReferencePitchReading,
+                         testing::Values(PitchCase{"440", 440}, PitchCase{"   440", 440},
+                                         PitchCase{"+440", 440}, PitchCase{"00440", 440},
+                                         PitchCase{" -440", -440}, PitchCase{"3", 3},
+                                         PitchCase{"0", 0}, PitchCase{"-0", 0},
+                                         PitchCase{"1000", 1000}, PitchCase{"2147483647", kMax},
+                                         PitchCase{"-2147483648", kMin},
+                                         PitchCase{"000000000000002147483647", kMax}));
 
-INSTANTIATE_TEST_SUITE_P(
-    HexadecimalPatterns, ReferencePitchReading,
-    testing::Values(PitchCase{"$1B8", 440}, PitchCase{"0x1B8", 440}, PitchCase{"0X1b8", 440},
-                    PitchCase{"x1b8", 440}, PitchCase{"X1B8", 440}, PitchCase{"  $1B8", 440},
-                    PitchCase{"$FFFFFFFF", -1}, PitchCase{"$80000000", kMin},
-                    PitchCase{"0x7fffffff", kMax}, PitchCase{"$000000001B8", 440}));
+INSTANTIATE_TEST_SUITE_P(HexadecimalPatterns, ReferencePitchReading,
+                         testing::Values(PitchCase{"$1B8", 440}, PitchCase{"0x1B8", 440},
+                                         PitchCase{"0X1b8", 440}, PitchCase{"x1b8", 440},
+                                         PitchCase{"X1B8", 440}, PitchCase{"  $1B8", 440},
+                                         PitchCase{"$FFFFFFFF", -1}, PitchCase{"$80000000", kMin},
+                                         PitchCase{"0x7fffffff", kMax},
+                                         PitchCase{"$000000001B8", 440}));
 
 INSTANTIATE_TEST_SUITE_P(
     NotAWholeNumber, ReferencePitchReading,

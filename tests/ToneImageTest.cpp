@@ -54,8 +54,8 @@ void ExpectLoopEndsAtFirstUpwardPass(const BuiltImage& image)
     for (std::int32_t i = 44100; i < length; ++i)
         ASSERT_FALSE(IsUpwardMiddlePass(image.sample(i), image.sample(i - 1))) << "at " << i;
     if (length < 80000) {
-        EXPECT_TRUE(IsUpwardMiddlePass(ComputedSample(image.frequency, length),
-                                       image.sample(length - 1)));
+        EXPECT_TRUE(
+            IsUpwardMiddlePass(ComputedSample(image.frequency, length), image.sample(length - 1)));
     }
 }
 
@@ -66,9 +66,9 @@ TEST(ToneImage, A4At440ByteByByte)
     ASSERT_EQ(image.bytes.size(), 44145);
 
     const unsigned char header[44] = {
-        'R', 'I', 'F', 'F', 0x69, 0xAC, 0x00, 0x00, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-        16,  0,   0,   0,   1,    0,    1,    0,    0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0,
-        1,   0,   8,   0,   'd',  'a',  't',  'a',  0x44, 0xAC, 0x00, 0x00};
+        'R', 'I', 'F', 'F', 0x69, 0xAC, 0x00, 0x00, 'W', 'A',  'V',  'E',  'f',  'm',  't',
+        ' ', 16,  0,   0,   0,    1,    0,    1,    0,   0x22, 0x56, 0,    0,    0x22, 0x56,
+        0,   0,   1,   0,   8,    0,    'd',  'a',  't', 'a',  0x44, 0xAC, 0x00, 0x00};
     EXPECT_EQ(image.bytes.left(44), QByteArray(reinterpret_cast<const char*>(header), 44));
     EXPECT_EQ(image.riffSize(), 44137u);
     EXPECT_EQ(image.dataSize(), 44100u);
@@ -78,8 +78,14 @@ TEST(ToneImage, A4At440ByteByByte)
         int index;
         int value;
     };
-    for (const KnownSample s : {KnownSample{0, 128}, {1, 140}, {2, 152}, {3, 163}, {12, 224},
-                                {13, 224}, {37, 32}, {44099, 116}})
+    for (const KnownSample s : {KnownSample{0, 128},
+                                {1, 140},
+                                {2, 152},
+                                {3, 163},
+                                {12, 224},
+                                {13, 224},
+                                {37, 32},
+                                {44099, 116}})
         EXPECT_EQ(image.sample(s.index), s.value) << "sample " << s.index;
     EXPECT_EQ(image.bytes.at(44 + 44100), '\0');
     EXPECT_EQ(ComputedSample(440.0L, 44100), 128);
@@ -112,7 +118,8 @@ void PrintTo(const LoopCase& c, std::ostream* os)
 }
 
 class LoopLength : public testing::TestWithParam<LoopCase>
-{};
+{
+};
 
 TEST_P(LoopLength, DataEndsBeforeTheFirstUpwardPassAfterTwoSeconds)
 {
@@ -125,19 +132,19 @@ TEST_P(LoopLength, DataEndsBeforeTheFirstUpwardPassAfterTwoSeconds)
 
 INSTANTIATE_TEST_SUITE_P(
     Notes, LoopLength,
-    testing::Values(
-        LoopCase{"A4_at_440_is_880_whole_periods", 440, kA, 4, 44100},
-        LoopCase{"C0_at_300_lowest_in_range", 300, kC, 0, 45481},
-        LoopCase{"A0_at_300_falls_at_two_seconds", 300, kA, 0, 44684},
-        LoopCase{"B7_at_450_highest_in_range", 450, kB, 7, 44227},
-        LoopCase{"C_sharp5_at_407_repeats_every_43_samples", 407, kCSharp, 5, 80000},
-        LoopCase{"C_sharp6_at_407_repeats_every_43_samples", 407, kCSharp, 6, 80000},
-        LoopCase{"D7_at_438_longest_below_the_bound", 438, kD, 7, 79313},
-        LoopCase{"pitch_0_never_rises", 0, kA, 4, 80000},
-        LoopCase{"one_hertz", 1, kA, 4, 44119}, LoopCase{"three_hertz", 3, kA, 4, 44107},
-        LoopCase{"pitch_1_C0_never_passes_upward", 1, kC, 0, 80000},
-        LoopCase{"negative_pitch_A4", -440, kA, 4, 44125},
-        LoopCase{"A4_at_half_the_sample_rate", 11025, kA, 4, 80000}),
+    testing::Values(LoopCase{"A4_at_440_is_880_whole_periods", 440, kA, 4, 44100},
+                    LoopCase{"C0_at_300_lowest_in_range", 300, kC, 0, 45481},
+                    LoopCase{"A0_at_300_falls_at_two_seconds", 300, kA, 0, 44684},
+                    LoopCase{"B7_at_450_highest_in_range", 450, kB, 7, 44227},
+                    LoopCase{"C_sharp5_at_407_repeats_every_43_samples", 407, kCSharp, 5, 80000},
+                    LoopCase{"C_sharp6_at_407_repeats_every_43_samples", 407, kCSharp, 6, 80000},
+                    LoopCase{"D7_at_438_longest_below_the_bound", 438, kD, 7, 79313},
+                    LoopCase{"pitch_0_never_rises", 0, kA, 4, 80000},
+                    LoopCase{"one_hertz", 1, kA, 4, 44119},
+                    LoopCase{"three_hertz", 3, kA, 4, 44107},
+                    LoopCase{"pitch_1_C0_never_passes_upward", 1, kC, 0, 80000},
+                    LoopCase{"negative_pitch_A4", -440, kA, 4, 44125},
+                    LoopCase{"A4_at_half_the_sample_rate", 11025, kA, 4, 80000}),
     [](const testing::TestParamInfo<LoopCase>& info) { return std::string(info.param.name); });
 
 TEST(ToneImage, A4LoopsAfterExactlyTwoSecondsAtEveryPitchInRange)
@@ -193,8 +200,8 @@ TEST(ToneImage, EveryNoteAtSeveralPitchesLoopsAtItsFirstUpwardPass)
     for (const std::int32_t pitch : {300, 407, 440, 450}) {
         for (std::int32_t octave = 0; octave <= 7; ++octave) {
             for (std::int32_t note = 1; note <= 12; ++note) {
-                SCOPED_TRACE(testing::Message() << "note " << note << " octave " << octave
-                                                << " pitch " << pitch);
+                SCOPED_TRACE(testing::Message()
+                             << "note " << note << " octave " << octave << " pitch " << pitch);
                 const BuiltImage image = BuildImage(pitch, note, octave);
                 ExpectWellFormed(image);
                 ExpectLoopEndsAtFirstUpwardPass(image);

@@ -141,7 +141,8 @@ struct BandCase
 };
 
 class LoudnessBands : public testing::TestWithParam<BandCase>
-{};
+{
+};
 
 TEST_P(LoudnessBands, RescaleTheSliderPositionByFrequency)
 {
@@ -149,28 +150,27 @@ TEST_P(LoudnessBands, RescaleTheSliderPositionByFrequency)
     EXPECT_EQ(tone::LoudnessBandPosition(c.frequency, c.position), c.effective);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SliderAtTheBottom, LoudnessBands,
-    testing::Values(BandCase{50, 65535, 32767}, BandCase{150, 65535, 49149},
-                    BandCase{440, 65535, 65535}, BandCase{1000, 65535, 65535},
-                    BandCase{2000, 65535, 65535}));
+INSTANTIATE_TEST_SUITE_P(SliderAtTheBottom, LoudnessBands,
+                         testing::Values(BandCase{50, 65535, 32767}, BandCase{150, 65535, 49149},
+                                         BandCase{440, 65535, 65535}, BandCase{1000, 65535, 65535},
+                                         BandCase{2000, 65535, 65535}));
 
-INSTANTIATE_TEST_SUITE_P(
-    SliderAtTheTop, LoudnessBands,
-    testing::Values(BandCase{50, 0, 0}, BandCase{150, 0, 0}, BandCase{440, 0, 0},
-                    BandCase{1000, 0, 21845}, BandCase{2000, 0, 43690}));
+INSTANTIATE_TEST_SUITE_P(SliderAtTheTop, LoudnessBands,
+                         testing::Values(BandCase{50, 0, 0}, BandCase{150, 0, 0},
+                                         BandCase{440, 0, 0}, BandCase{1000, 0, 21845},
+                                         BandCase{2000, 0, 43690}));
 
 // Each boundary belongs to the band above it; p = 40000 tells the bands apart.
-INSTANTIATE_TEST_SUITE_P(
-    BoundariesBelongAbove, LoudnessBands,
-    testing::Values(BandCase{std::nextafter(100.0L, 0.0L), 40000, 20000},
-                    BandCase{100, 40000, 30000},
-                    BandCase{std::nextafter(250.0L, 0.0L), 40000, 30000},
-                    BandCase{250, 40000, 40000},
-                    BandCase{std::nextafter(800.0L, 0.0L), 40000, 40000},
-                    BandCase{800, 40000, 13333 * 2 + 21845},
-                    BandCase{std::nextafter(1600.0L, 0.0L), 40000, 13333 * 2 + 21845},
-                    BandCase{1600, 40000, 13333 + 43690}));
+INSTANTIATE_TEST_SUITE_P(BoundariesBelongAbove, LoudnessBands,
+                         testing::Values(BandCase{std::nextafter(100.0L, 0.0L), 40000, 20000},
+                                         BandCase{100, 40000, 30000},
+                                         BandCase{std::nextafter(250.0L, 0.0L), 40000, 30000},
+                                         BandCase{250, 40000, 40000},
+                                         BandCase{std::nextafter(800.0L, 0.0L), 40000, 40000},
+                                         BandCase{800, 40000, 13333 * 2 + 21845},
+                                         BandCase{std::nextafter(1600.0L, 0.0L), 40000,
+                                                  13333 * 2 + 21845},
+                                         BandCase{1600, 40000, 13333 + 43690}));
 
 // Division before multiplication: (p ÷ 4) × 3 and (p ÷ 3) × 2, not p × 3 ÷ 4 or p × 2 ÷ 3.
 INSTANTIATE_TEST_SUITE_P(
@@ -189,11 +189,18 @@ TEST_F(TonePlayback, CompensatedStartSetsTheLevelOfTheBand)
         std::uint32_t level;
     };
     state.EqualizeEnabled = true;
-    for (const Case c : {Case{50, 65535, 32768}, {150, 65535, 16386}, {440, 65535, 0},
-                         {1000, 65535, 0}, {2000, 65535, 0}, {440, 0, 65535},
-                         {1000, 0, 43690}, {2000, 0, 21845}, {50, 1, 65535}}) {
+    for (const Case c : {Case{50, 65535, 32768},
+                         {150, 65535, 16386},
+                         {440, 65535, 0},
+                         {1000, 65535, 0},
+                         {2000, 65535, 0},
+                         {440, 0, 65535},
+                         {1000, 0, 43690},
+                         {2000, 0, 21845},
+                         {50, 1, 65535}}) {
         tone::Tone_Sound(state, sound, c.frequency, kPitch, c.position);
-        EXPECT_EQ(sound.lastVolumeSet(), c.level * 65537u) << c.frequency << " Hz at " << c.position;
+        EXPECT_EQ(sound.lastVolumeSet(), c.level * 65537u)
+            << c.frequency << " Hz at " << c.position;
         EXPECT_EQ(state.EffectiveVolumePosition, 65535 - static_cast<std::int32_t>(c.level));
     }
 }
@@ -239,7 +246,10 @@ TEST_F(TonePlayback, SliderMovesSetTheUncompensatedLevel)
         std::int32_t position;
         std::int32_t outputVolume;
     };
-    for (const Case c : {Case{0, -1}, {65535, 0}, {65335, 0x00C800C8}, {32768, 0x7FFF7FFF},
+    for (const Case c : {Case{0, -1},
+                         {65535, 0},
+                         {65335, 0x00C800C8},
+                         {32768, 0x7FFF7FFF},
                          {32767, static_cast<std::int32_t>(0x80008000u)}}) {
         sound.calls.clear();
         tone::ApplySliderVolume(state, sound, c.position);
@@ -275,7 +285,8 @@ struct CaptureCase
 };
 
 class CaptureSystemVolume : public testing::TestWithParam<CaptureCase>
-{};
+{
+};
 
 TEST_P(CaptureSystemVolume, KeepsNonNegativeVolumesAndMutes)
 {

@@ -23,8 +23,8 @@ long double PowerOfTwo(std::int64_t semitones)
     if (semitones == 0)
         return 1.0L;
     if (semitones % kSemitonesPerOctave == 0) {
-        const std::int64_t octaves = std::clamp(semitones / kSemitonesPerOctave,
-                                                -kExponentLimit, kExponentLimit);
+        const std::int64_t octaves =
+            std::clamp(semitones / kSemitonesPerOctave, -kExponentLimit, kExponentLimit);
         return std::ldexp(1.0L, static_cast<int>(octaves));
     }
     const long double e =

@@ -9,8 +9,7 @@ namespace {
 // Full-width digits zero to seven.
 constexpr std::array<QStringView, 8> kFullWidthDigits{u"０", u"１", u"２", u"３",
                                                       u"４", u"５", u"６", u"７"};
-constexpr std::array<QStringView, 8> kAsciiDigits{u"0", u"1", u"2", u"3",
-                                                  u"4", u"5", u"6", u"7"};
+constexpr std::array<QStringView, 8> kAsciiDigits{u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7"};
 
 } // namespace
 

@@ -67,8 +67,7 @@ std::int32_t ReadReferencePitch(QStringView text)
     }
 
     const bool negative = number.startsWith(u'-');
-    const QStringView digits =
-        (negative || number.startsWith(u'+')) ? number.sliced(1) : number;
+    const QStringView digits = (negative || number.startsWith(u'+')) ? number.sliced(1) : number;
     // The magnitude may reach 2^31 only for a negative number.
     const std::uint64_t limit = negative ? 0x8000'0000u : 0x7FFF'FFFFu;
     const std::optional<std::uint64_t> magnitude = ReadDigits(digits, 10, limit);

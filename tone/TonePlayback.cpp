@@ -36,14 +36,13 @@ std::span<const std::uint8_t> ImageBytes(const ToneBuffer& buffer)
 
 } // namespace
 
-void Tone_Sound(ToneState& state, SoundService& sound, long double frequency,
-                std::int32_t pitch, std::int32_t sliderPosition)
+void Tone_Sound(ToneState& state, SoundService& sound, long double frequency, std::int32_t pitch,
+                std::int32_t sliderPosition)
 {
     BuildToneImage(state, pitch, PrepareTargetBuffer(state));
 
-    state.EffectiveVolumePosition = state.EqualizeEnabled
-                                        ? LoudnessBandPosition(frequency, sliderPosition)
-                                        : sliderPosition;
+    state.EffectiveVolumePosition =
+        state.EqualizeEnabled ? LoudnessBandPosition(frequency, sliderPosition) : sliderPosition;
     const std::uint32_t volume = PackedVolumeOfPosition(state.EffectiveVolumePosition);
 
     sound.setVolume(0);

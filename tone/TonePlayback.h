@@ -16,8 +16,8 @@ inline constexpr std::chrono::milliseconds kToneStartMute{100};
 // waits kToneStartMute and sets the volume of the slider position (0..65535), compensated
 // for loudness by the band of `frequency` while EqualizeEnabled is set. Callers pass the
 // CurrentFrequency that holds when they call, so the band is that of the tone built before.
-void Tone_Sound(ToneState& state, SoundService& sound, long double frequency,
-                std::int32_t pitch, std::int32_t sliderPosition);
+void Tone_Sound(ToneState& state, SoundService& sound, long double frequency, std::int32_t pitch,
+                std::int32_t sliderPosition);
 
 // Stops whatever plays; the buffers, PlaybackSlot and the volume stay as they are.
 void StopTone(SoundService& sound);
