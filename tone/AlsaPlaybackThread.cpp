@@ -82,7 +82,10 @@ void AlsaPlaybackThread::run(std::stop_token stopToken)
                 closeOutput(state, lock);
             else
                 wake_.wait(lock, stopToken, [&] { return generation_ != state.generation; });
-        } else if (!state.output || state.output->sampleRate() != image_->sampleRate) {
+        } else if (state.output && state.output->sampleRate() != image_->sampleRate) {
+            // The rate is fixed once the PCM is configured: another one needs a new PCM.
+            closeOutput(state, lock);
+        } else if (!state.output) {
             openOutput(state, lock, stopToken);
         } else if (state.queuedIsStale) {
             discardQueued(state, lock, stopToken);
@@ -104,8 +107,6 @@ void AlsaPlaybackThread::closeOutput(State& state, std::unique_lock<std::mutex>&
 void AlsaPlaybackThread::openOutput(State& state, std::unique_lock<std::mutex>& lock,
                                     std::stop_token stopToken)
 {
-    // A PCM open at another sample rate is closed first: the rate is fixed once configured.
-    closeOutput(state, lock);
     const unsigned sampleRate = image_->sampleRate;
     lock.unlock();
     int error = 0;
