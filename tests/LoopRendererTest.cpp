@@ -1,50 +1,29 @@
+#include "NamedCase.h"
 #include "WaveImageSupport.h"
 
 #include "tone/LoopRenderer.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-#include <string>
 #include <vector>
 
 namespace {
 
-using tone::StereoFrame;
-using tone::StereoGain;
-using tone::WaveImage;
 using tone::WaveSampleFormat;
-
-struct Expected
-{
-    std::int16_t left;
-    std::int16_t right;
-};
 
 struct RenderCase
 {
     const char* name;
     WaveSampleFormat format;
     std::uint16_t channels;
-    Bytes data;
+    // The data chunk's samples as numbers, whatever their format.
+    std::vector<int> samples;
     std::uint32_t packedVolume;
     std::size_t start;
-    std::vector<Expected> frames;
+    // The expected output, left and right of each frame in turn, and the position after it.
+    std::vector<int> expected;
     std::size_t next;
 };
-
-void PrintTo(const RenderCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-Bytes Little16(std::initializer_list<std::int16_t> samples)
-{
-    Bytes bytes;
-    for (const std::int16_t sample : samples)
-        Append16(bytes, static_cast<std::uint16_t>(sample));
-    return bytes;
-}
 
 class RenderLoop : public testing::TestWithParam<RenderCase>
 {
@@ -53,68 +32,45 @@ class RenderLoop : public testing::TestWithParam<RenderCase>
 TEST_P(RenderLoop, WritesStereoFramesAndWrapsAround)
 {
     const RenderCase& c = GetParam();
-    const WaveImage image{{c.data.data(), c.data.size()}, 22050, c.channels, c.format};
-    std::vector<StereoFrame> out(c.frames.size());
-    const std::size_t next =
-        tone::RenderLoop(image, c.start, StereoGain::FromPacked(c.packedVolume), out);
-    EXPECT_EQ(next, c.next);
+    Bytes data;
+    for (const int sample : c.samples) {
+        if (c.format == WaveSampleFormat::Unsigned8)
+            data.push_back(static_cast<std::uint8_t>(sample));
+        else
+            Append16(data, static_cast<std::uint16_t>(sample));
+    }
+    const tone::WaveImage image{AsSpan(data), 22050, c.channels, c.format};
+    std::vector<tone::StereoFrame> out(c.expected.size() / 2);
+    EXPECT_EQ(tone::RenderLoop(image, c.start, tone::StereoGain::FromPacked(c.packedVolume), out),
+              c.next);
     for (std::size_t i = 0; i < out.size(); ++i) {
-        EXPECT_EQ(out[i].left, c.frames[i].left) << "frame " << i;
-        EXPECT_EQ(out[i].right, c.frames[i].right) << "frame " << i;
+        EXPECT_EQ(out[i].left, c.expected[2 * i]) << "frame " << i;
+        EXPECT_EQ(out[i].right, c.expected[2 * i + 1]) << "frame " << i;
     }
 }
 
+constexpr auto kU8 = WaveSampleFormat::Unsigned8;
+constexpr auto kS16 = WaveSampleFormat::SignedLittle16;
+constexpr std::uint32_t kFull = 0xFFFFFFFF;
+
+// One case a row.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Formats, RenderLoop,
-    testing::Values(RenderCase{"unsigned_8_bit_extremes_and_middle",
-                               WaveSampleFormat::Unsigned8,
-                               1,
-                               {0, 128, 255},
-                               0xFFFFFFFF,
-                               0,
-                               {{-32768, -32768}, {0, 0}, {32512, 32512}},
-                               0},
-                    RenderCase{"wraps_from_the_last_frame_to_the_first",
-                               WaveSampleFormat::Unsigned8,
-                               1,
-                               {10, 20, 30},
-                               0xFFFFFFFF,
-                               2,
-                               {{(30 - 128) * 256, (30 - 128) * 256},
-                                {(10 - 128) * 256, (10 - 128) * 256}},
-                               1},
-                    RenderCase{"signed_16_bit_mono_full_scale",
-                               WaveSampleFormat::SignedLittle16,
-                               1,
-                               Little16({-32768, 32767, -1}),
-                               0xFFFFFFFF,
-                               1,
-                               {{32767, 32767}, {-1, -1}, {-32768, -32768}, {32767, 32767}},
-                               2},
-                    RenderCase{"stereo_keeps_its_channels_apart",
-                               WaveSampleFormat::SignedLittle16,
-                               2,
-                               Little16({1000, -2000, 3000, -4000}),
-                               0xFFFFFFFF,
-                               0,
-                               {{1000, -2000}, {3000, -4000}, {1000, -2000}},
-                               1},
-                    RenderCase{"each_level_scales_its_own_channel",
-                               WaveSampleFormat::SignedLittle16,
-                               2,
-                               Little16({-32768, 32767}),
-                               0x00008000,
-                               0,
-                               {{-16384, 0}},
-                               0},
-                    RenderCase{"mono_at_half_left_and_quarter_right",
-                               WaveSampleFormat::SignedLittle16,
-                               1,
-                               Little16({32767, -32768}),
-                               0x40008000,
-                               0,
-                               {{16383, 8191}, {-16384, -8192}},
-                               0}),
-    [](const testing::TestParamInfo<RenderCase>& info) { return std::string(info.param.name); });
+    testing::Values(
+        RenderCase{"unsigned_8_bit_extremes_and_middle", kU8, 1, {0, 128, 255}, kFull, 0,
+                   {-32768, -32768, 0, 0, 32512, 32512}, 0},
+        RenderCase{"wraps_from_the_last_frame_to_the_first", kU8, 1, {10, 20, 30}, kFull, 2,
+                   {-25088, -25088, -30208, -30208}, 1},
+        RenderCase{"signed_16_bit_mono_full_scale", kS16, 1, {-32768, 32767, -1}, kFull, 1,
+                   {32767, 32767, -1, -1, -32768, -32768, 32767, 32767}, 2},
+        RenderCase{"stereo_keeps_its_channels_apart", kS16, 2, {1000, -2000, 3000, -4000}, kFull,
+                   0, {1000, -2000, 3000, -4000, 1000, -2000}, 1},
+        RenderCase{"each_level_scales_its_own_channel", kS16, 2, {-32768, 32767}, 0x00008000, 0,
+                   {-16384, 0}, 0},
+        RenderCase{"mono_at_half_left_and_quarter_right", kS16, 1, {32767, -32768}, 0x40008000,
+                   0, {16383, 8191, -16384, -8192}, 0}),
+    CaseName<RenderCase>);
+// clang-format on
 
 } // namespace

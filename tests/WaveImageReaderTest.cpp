@@ -1,3 +1,4 @@
+#include "NamedCase.h"
 #include "WaveImageSupport.h"
 
 #include "tone/WaveImageReader.h"
@@ -7,16 +8,12 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace {
 
 using tone::ReadWaveImage;
 using tone::WaveSampleFormat;
-
-std::span<const std::uint8_t> Span(const Bytes& bytes)
-{
-    return {bytes.data(), bytes.size()};
-}
 
 Bytes Samples(std::size_t count)
 {
@@ -29,7 +26,7 @@ Bytes Samples(std::size_t count)
 struct ValidCase
 {
     const char* name;
-    std::function<Bytes()> image;
+    Bytes image;
     // Where the data chunk's body starts and how long it is, in bytes.
     std::size_t dataOffset;
     std::size_t dataSize;
@@ -38,11 +35,6 @@ struct ValidCase
     WaveSampleFormat sampleFormat;
 };
 
-void PrintTo(const ValidCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 class ValidImage : public testing::TestWithParam<ValidCase>
 {
 };
@@ -50,10 +42,9 @@ class ValidImage : public testing::TestWithParam<ValidCase>
 TEST_P(ValidImage, DataChunkAndFormatAreFound)
 {
     const ValidCase& c = GetParam();
-    const Bytes image = c.image();
-    const auto wave = ReadWaveImage(Span(image));
+    const auto wave = ReadWaveImage(AsSpan(c.image));
     ASSERT_TRUE(wave.has_value());
-    EXPECT_EQ(wave->data.data(), image.data() + c.dataOffset);
+    EXPECT_EQ(wave->data.data(), c.image.data() + c.dataOffset);
     EXPECT_EQ(wave->data.size(), c.dataSize);
     EXPECT_EQ(wave->sampleRate, c.sampleRate);
     EXPECT_EQ(wave->channels, c.channels);
@@ -61,66 +52,64 @@ TEST_P(ValidImage, DataChunkAndFormatAreFound)
 }
 
 const Bytes kMonoFormat = PcmFormat(1, 22050, 8);
+const Bytes kMonoFormatChunk = Chunk("fmt ", kMonoFormat);
+constexpr auto kU8 = WaveSampleFormat::Unsigned8;
+constexpr auto kS16 = WaveSampleFormat::SignedLittle16;
 
+// An image of `samples` 8-bit samples whose data chunk is the last and has no pad byte.
+Bytes WithoutFinalPadByte(std::size_t samples)
+{
+    Bytes image = Riff({kMonoFormatChunk, Chunk("data", Samples(samples))});
+    image.pop_back();
+    Write32(image, 4, static_cast<std::uint32_t>(image.size() - 8));
+    return image;
+}
+
+Bytes WithTrailingBytes(Bytes image, std::size_t count)
+{
+    image.resize(image.size() + count, 0xEE);
+    return image;
+}
+
+Bytes FormatWithExtensionSize()
+{
+    Bytes format = kMonoFormat;
+    Append16(format, 0);
+    return format;
+}
+
+// One case a row.
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Images, ValidImage,
     testing::Values(
-        ValidCase{"project_image_even_length", EvenLengthToneImage, 44, 44100, 22050, 1,
-                  WaveSampleFormat::Unsigned8},
-        ValidCase{"project_image_odd_length", OddLengthToneImage, 44, 44163, 22050, 1,
-                  WaveSampleFormat::Unsigned8},
-        ValidCase{"one_sample_then_pad_byte",
-                  [] {
-                      return Riff({Chunk("fmt ", kMonoFormat), Chunk("data", Samples(1))});
-                  },
-                  44, 1, 22050, 1, WaveSampleFormat::Unsigned8},
-        ValidCase{"odd_data_without_pad_byte_at_the_end",
-                  [] {
-                      Bytes image = Riff({Chunk("fmt ", kMonoFormat), Chunk("data", Samples(5))});
-                      image.pop_back();
-                      Write32(image, 4, static_cast<std::uint32_t>(image.size() - 8));
-                      return image;
-                  },
-                  44, 5, 22050, 1, WaveSampleFormat::Unsigned8},
+        ValidCase{"project_image_even_length", EvenLengthToneImage(), 44, 44100, 22050, 1, kU8},
+        ValidCase{"project_image_odd_length", OddLengthToneImage(), 44, 44163, 22050, 1, kU8},
+        ValidCase{"one_sample_then_pad_byte", Riff({kMonoFormatChunk, Chunk("data", Samples(1))}),
+                  44, 1, 22050, 1, kU8},
+        ValidCase{"odd_data_without_pad_byte_at_the_end", WithoutFinalPadByte(5),
+                  44, 5, 22050, 1, kU8},
         ValidCase{"extra_chunks_of_odd_length_before_and_between",
-                  [] {
-                      return Riff({Chunk("LIST", Samples(3)), Chunk("fmt ", kMonoFormat),
-                                   Chunk("fact", Samples(4)), Chunk("data", Samples(10))});
-                  },
-                  12 + 12 + 24 + 12 + 8, 10, 22050, 1, WaveSampleFormat::Unsigned8},
+                  Riff({Chunk("LIST", Samples(3)), kMonoFormatChunk, Chunk("fact", Samples(4)),
+                        Chunk("data", Samples(10))}),
+                  12 + 12 + 24 + 12 + 8, 10, 22050, 1, kU8},
         ValidCase{"chunk_after_the_data",
-                  [] {
-                      return Riff({Chunk("fmt ", kMonoFormat), Chunk("data", Samples(4)),
-                                   Chunk("LIST", Samples(9))});
-                  },
-                  44, 4, 22050, 1, WaveSampleFormat::Unsigned8},
+                  Riff({kMonoFormatChunk, Chunk("data", Samples(4)), Chunk("LIST", Samples(9))}),
+                  44, 4, 22050, 1, kU8},
         ValidCase{"format_chunk_with_extension_size",
-                  [] {
-                      Bytes format = kMonoFormat;
-                      Append16(format, 0);
-                      return Riff({Chunk("fmt ", format), Chunk("data", Samples(4))});
-                  },
-                  46, 4, 22050, 1, WaveSampleFormat::Unsigned8},
+                  Riff({Chunk("fmt ", FormatWithExtensionSize()), Chunk("data", Samples(4))}),
+                  46, 4, 22050, 1, kU8},
         ValidCase{"span_longer_than_the_riff_chunk",
-                  [] {
-                      Bytes image = Riff({Chunk("fmt ", kMonoFormat), Chunk("data", Samples(6))});
-                      image.resize(image.size() + 100, 0xEE);
-                      return image;
-                  },
-                  44, 6, 22050, 1, WaveSampleFormat::Unsigned8},
-        ValidCase{
-            "sixteen_bit_stereo_at_44100",
-            [] {
-                return Riff({Chunk("fmt ", PcmFormat(2, 44100, 16)), Chunk("data", Samples(16))});
-            },
-            44, 16, 44100, 2, WaveSampleFormat::SignedLittle16},
-        ValidCase{
-            "sixteen_bit_mono_at_8000",
-            [] {
-                return Riff({Chunk("fmt ", PcmFormat(1, 8000, 16)), Chunk("data", Samples(2))});
-            },
-            44, 2, 8000, 1, WaveSampleFormat::SignedLittle16}),
-    [](const testing::TestParamInfo<ValidCase>& info) { return std::string(info.param.name); });
+                  WithTrailingBytes(Riff({kMonoFormatChunk, Chunk("data", Samples(6))}), 100),
+                  44, 6, 22050, 1, kU8},
+        ValidCase{"sixteen_bit_stereo_at_44100",
+                  Riff({Chunk("fmt ", PcmFormat(2, 44100, 16)), Chunk("data", Samples(16))}),
+                  44, 16, 44100, 2, kS16},
+        ValidCase{"sixteen_bit_mono_at_8000",
+                  Riff({Chunk("fmt ", PcmFormat(1, 8000, 16)), Chunk("data", Samples(2))}),
+                  44, 2, 8000, 1, kS16}),
+    CaseName<ValidCase>);
+// clang-format on
 
 struct MalformedCase
 {
@@ -129,14 +118,9 @@ struct MalformedCase
     std::function<void(Bytes&)> spoil;
 };
 
-void PrintTo(const MalformedCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
 Bytes SmallProjectImage()
 {
-    return Riff({Chunk("fmt ", kMonoFormat), Chunk("data", Samples(101))});
+    return Riff({kMonoFormatChunk, Chunk("data", Samples(101))});
 }
 
 class MalformedImage : public testing::TestWithParam<MalformedCase>
@@ -146,11 +130,11 @@ class MalformedImage : public testing::TestWithParam<MalformedCase>
 TEST_P(MalformedImage, IsRefused)
 {
     Bytes image = SmallProjectImage();
-    ASSERT_TRUE(ReadWaveImage(Span(image)).has_value());
+    ASSERT_TRUE(ReadWaveImage(AsSpan(image)).has_value());
     GetParam().spoil(image);
     // A copy of exactly the spoiled size: AddressSanitizer reports any read beyond it.
     const Bytes exact = image;
-    EXPECT_FALSE(ReadWaveImage(Span(exact)).has_value());
+    EXPECT_FALSE(ReadWaveImage(AsSpan(exact)).has_value());
 }
 
 void Rename(Bytes& image, std::size_t offset, std::string_view id)
@@ -202,11 +186,11 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"data_chunk_missing", [](Bytes& b) { Rename(b, kDataId, "junk"); }},
         MalformedCase{"data_before_format",
                       [](Bytes& b) {
-                          b = Riff({Chunk("data", Samples(101)), Chunk("fmt ", kMonoFormat)});
+                          b = Riff({Chunk("data", Samples(101)), kMonoFormatChunk});
                       }},
         MalformedCase{"second_format_chunk",
                       [](Bytes& b) {
-                          b = Riff({Chunk("fmt ", kMonoFormat), Chunk("fmt ", kMonoFormat),
+                          b = Riff({kMonoFormatChunk, Chunk("fmt ", kMonoFormat),
                                     Chunk("data", Samples(101))});
                       }},
         MalformedCase{
@@ -219,6 +203,6 @@ INSTANTIATE_TEST_SUITE_P(
             [](Bytes& b) {
                 b = Riff({Chunk("fmt ", PcmFormat(2, 22050, 16)), Chunk("data", Samples(6))});
             }}),
-    [](const testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
+    CaseName<MalformedCase>);
 
 } // namespace

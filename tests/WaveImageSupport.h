@@ -8,12 +8,18 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string_view>
 #include <vector>
 
 // Byte-level construction of RIFF/WAVE images for tests: every image lives in a vector of
 // exactly its own size, so that AddressSanitizer catches any read past its end.
 using Bytes = std::vector<std::uint8_t>;
+
+inline std::span<const std::uint8_t> AsSpan(const Bytes& bytes)
+{
+    return {bytes.data(), bytes.size()};
+}
 
 inline void Append(Bytes& bytes, std::string_view id)
 {
