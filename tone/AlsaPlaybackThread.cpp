@@ -23,6 +23,12 @@ using std::chrono::milliseconds;
 constexpr milliseconds kFirstRetryDelay{100};
 constexpr milliseconds kLongestRetryDelay{2000};
 
+// Takes alsa-lib's own error messages while a failing device is retried: alsa-lib prints
+// them to stderr on every attempt, and the failure has been logged once already.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...)
+{
+}
+
 } // namespace
 
 // What only the playback thread touches.
@@ -109,6 +115,8 @@ void AlsaPlaybackThread::openOutput(State& state, std::unique_lock<std::mutex>& 
 {
     const unsigned sampleRate = image_->sampleRate;
     lock.unlock();
+    // The handler is global to alsa-lib, and this thread is the program's only ALSA user.
+    snd_lib_error_set_handler(state.failureReported ? IgnoreAlsaError : nullptr);
     int error = 0;
     std::unique_ptr<AlsaPcmOutput> output = AlsaPcmOutput::Open(deviceName_, sampleRate, error);
     lock.lock();
