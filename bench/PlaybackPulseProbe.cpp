@@ -1,0 +1,344 @@
+// Measures the ALSA sound service against a PulseAudio sink, for bench/playback-pulse.sh:
+//   playback_pulse_probe cpu SECONDS
+//     loops A4 for SECONDS and prints the CPU time of the playback thread and of the process;
+//   playback_pulse_probe latency ROUNDS SOURCE
+//     records SOURCE (the sink's monitor) and prints how long a play request takes to be
+//     heard at the sink, from silence and when it replaces another tone.
+// Not a test: the figures depend on the machine and the sound server.
+
+#include "tone/AlsaSoundService.h"
+#include "tone/NoteFrequency.h"
+#include "tone/ToneBuffer.h"
+#include "tone/ToneImageBuilder.h"
+#include "tone/ToneSamples.h"
+#include "tone/WaveFormat.h"
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+std::vector<std::uint8_t> ImageBytes(long double frequency)
+{
+    const auto buffer = tone::CreateToneBuffer();
+    tone::WriteToneImage(frequency, *buffer);
+    const QByteArray& data = buffer->data();
+    return {data.begin(), data.end()};
+}
+
+// The tone squeezed to 1/24 of its swing (samples 124..132): heard, but far below the
+// detection threshold, so that the switch to a full tone stands out.
+std::vector<std::uint8_t> QuietImageBytes(long double frequency)
+{
+    std::vector<std::uint8_t> image = ImageBytes(frequency);
+    // Every byte after the header is a sample but the trailing zero.
+    for (std::size_t i = tone::wave::kHeaderSize; i + 1 < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(128 + (image[i] - 128) / 24);
+    return image;
+}
+
+std::span<const std::uint8_t> Span(const std::vector<std::uint8_t>& bytes)
+{
+    return {bytes.data(), bytes.size()};
+}
+
+// CPU time of one thread of this process in seconds: the scheduler's nanosecond count from
+// /proc/self/task/TID/schedstat, or user + system time from its stat file (in clock ticks of
+// 10 ms, too coarse for a few seconds of a light thread) where the kernel keeps no
+// schedstat.
+double ThreadCpuSeconds(const std::string& tid)
+{
+    std::ifstream schedstat("/proc/self/task/" + tid + "/schedstat");
+    double nanoseconds = 0;
+    if (schedstat >> nanoseconds)
+        return nanoseconds / 1e9;
+
+    std::ifstream stat("/proc/self/task/" + tid + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // Fields after the parenthesised name: state is field 3, utime 14, stime 15.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int index = 3; index <= 15 && fields >> field; ++index) {
+        if (index >= 14)
+            ticks += std::stod(field);
+    }
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// How often a thread of this process went to sleep and was woken again.
+long ThreadWakeUps(const std::string& tid)
+{
+    std::ifstream status("/proc/self/task/" + tid + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            return std::stol(line.substr(line.find(':') + 1));
+    }
+    return 0;
+}
+
+std::optional<std::string> FindThread(const std::string& name)
+{
+    DIR* tasks = opendir("/proc/self/task");
+    std::optional<std::string> found;
+    while (dirent* entry = readdir(tasks)) {
+        std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+        std::string threadName;
+        if (std::getline(comm, threadName) && threadName == name)
+            found = entry->d_name;
+    }
+    closedir(tasks);
+    return found;
+}
+
+double ProcessCpuSeconds()
+{
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    return cpu.tv_sec + cpu.tv_nsec / 1e9;
+}
+
+int MeasureCpu(int seconds)
+{
+    const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
+    tone::AlsaSoundService service;
+    service.playLooped(Span(image));
+    // The first second covers opening the PCM and connecting to the server.
+    service.pause(1s);
+    const std::optional<std::string> tid = FindThread("tone playback");
+    if (!tid) {
+        std::fprintf(stderr, "the playback thread was not found\n");
+        return 1;
+    }
+    const double threadBefore = ThreadCpuSeconds(*tid);
+    const long wakeUpsBefore = ThreadWakeUps(*tid);
+    const double processBefore = ProcessCpuSeconds();
+    const auto start = Clock::now();
+    service.pause(std::chrono::seconds(seconds));
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const double thread = ThreadCpuSeconds(*tid) - threadBefore;
+    const double process = ProcessCpuSeconds() - processBefore;
+    const long wakeUps = ThreadWakeUps(*tid) - wakeUpsBefore;
+    service.stop();
+    std::printf("playback thread CPU: %.3f s in %.1f s = %.3f %% of one core\n", thread, wall,
+                100 * thread / wall);
+    std::printf("playback thread woke %.0f times a second\n", wakeUps / wall);
+    std::printf("whole process CPU:   %.3f s in %.1f s = %.3f %% of one core\n", process, wall,
+                100 * process / wall);
+    return 0;
+}
+
+// Records a PulseAudio source on a thread of its own and tells when each recorded frame was
+// captured, on this process's steady clock. The recording is continuous at a fixed rate, so
+// frame n was captured at t0 + n / rate. After each read the stream's latency is the age of
+// the next frame to be read, which dates frame 0; the median of these estimates is taken.
+// The sink mixes in blocks, so a single figure is uncertain by a few milliseconds.
+class MonitorRecorder
+{
+public:
+    static constexpr unsigned kRate = 44100;
+    static constexpr std::size_t kChunkFrames = 64; // 1.5 ms
+
+    explicit MonitorRecorder(const std::string& source)
+    {
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
+        // Small fragments, so that some reads come soon after their frames were captured.
+        constexpr auto kServerDefault = static_cast<std::uint32_t>(-1);
+        const pa_buffer_attr attributes{kServerDefault, kServerDefault, kServerDefault,
+                                        kServerDefault, kChunkFrames * 4};
+        int error = 0;
+        stream_ = pa_simple_new(nullptr, "parvello probe", PA_STREAM_RECORD, source.c_str(),
+                                "monitor", &spec, nullptr, &attributes, &error);
+        if (!stream_) {
+            std::fprintf(stderr, "cannot record %s: %s\n", source.c_str(), pa_strerror(error));
+            std::exit(1);
+        }
+        thread_ = std::thread([this] { record(); });
+    }
+    ~MonitorRecorder()
+    {
+        stopping_ = true;
+        thread_.join();
+        pa_simple_free(stream_);
+    }
+
+    // Looks out for frames louder than `threshold` in what is read from now on. Frames
+    // captured earlier but read only now are included: the callers make sure those are
+    // quieter.
+    void arm(int threshold)
+    {
+        const std::lock_guard lock(mutex_);
+        threshold_ = threshold;
+        loudFrame_.reset();
+    }
+
+    // The index of the first loud frame since arm(), waiting up to `timeout`.
+    std::optional<std::uint64_t> waitForLoudFrame(Clock::duration timeout)
+    {
+        std::unique_lock lock(mutex_);
+        recorded_.wait_for(lock, timeout, [&] { return loudFrame_.has_value(); });
+        threshold_ = 0;
+        return loudFrame_;
+    }
+
+    // Waits until `length` of silence has been recorded.
+    bool waitForSilence(Clock::duration length, Clock::duration timeout)
+    {
+        std::unique_lock lock(mutex_);
+        return recorded_.wait_for(lock, timeout, [&] { return quietFor_ >= length; });
+    }
+
+    Clock::time_point capturedAt(std::uint64_t frame)
+    {
+        const std::lock_guard lock(mutex_);
+        std::vector<Clock::time_point> starts = starts_;
+        std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
+        return starts[starts.size() / 2] +
+               std::chrono::nanoseconds(frame * 1'000'000'000ull / kRate);
+    }
+
+private:
+    void record()
+    {
+        std::array<std::int16_t, kChunkFrames * 2> chunk{};
+        while (!stopping_) {
+            int error = 0;
+            if (pa_simple_read(stream_, chunk.data(), sizeof chunk, &error) < 0)
+                return;
+            const auto readAt = Clock::now();
+            const pa_usec_t latency = pa_simple_get_latency(stream_, &error);
+            const std::lock_guard lock(mutex_);
+            bool loud = false;
+            for (std::size_t frame = 0; frame < kChunkFrames; ++frame) {
+                const int level =
+                    std::max(std::abs(chunk[2 * frame]), std::abs(chunk[2 * frame + 1]));
+                loud = loud || level > 300;
+                if (threshold_ > 0 && !loudFrame_ && level > threshold_)
+                    loudFrame_ = framesRead_ + frame;
+            }
+            framesRead_ += kChunkFrames;
+            // The next frame, number framesRead_, was captured `latency` ago.
+            const auto framesDuration =
+                std::chrono::nanoseconds(framesRead_ * 1'000'000'000ull / kRate);
+            if (latency != static_cast<pa_usec_t>(-1))
+                starts_.push_back(readAt - std::chrono::microseconds(latency) - framesDuration);
+            quietFor_ =
+                loud ? Clock::duration::zero()
+                     : quietFor_ + std::chrono::microseconds(kChunkFrames * 1'000'000 / kRate);
+            recorded_.notify_all();
+        }
+    }
+
+    pa_simple* stream_ = nullptr;
+    std::atomic<bool> stopping_{false};
+    std::mutex mutex_;
+    std::condition_variable recorded_;
+    int threshold_ = 0;
+    std::optional<std::uint64_t> loudFrame_;
+    std::uint64_t framesRead_ = 0;
+    // Estimates of when frame 0 was captured, one from each read.
+    std::vector<Clock::time_point> starts_;
+    Clock::duration quietFor_{};
+    std::thread thread_;
+};
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void PrintFigures(const char* what, const std::vector<double>& millis)
+{
+    if (millis.empty()) {
+        std::printf("%s: no tone detected\n", what);
+        return;
+    }
+    std::printf("%s: median %.1f ms, min %.1f ms, max %.1f ms over %zu requests\n", what,
+                Median(millis), *std::min_element(millis.begin(), millis.end()),
+                *std::max_element(millis.begin(), millis.end()), millis.size());
+}
+
+int MeasureLatency(int rounds, const std::string& source)
+{
+    const auto loud = ImageBytes(tone::NoteFrequency(440, 10, 4));
+    const auto quiet = QuietImageBytes(tone::NoteFrequency(440, 1, 4));
+    // The loud tone's sample 2 is the first above the threshold: 6144 against the quiet
+    // tone's 1024 at most.
+    constexpr int kThreshold = 5000;
+    constexpr double kDetectionOffsetMs = 2 * 1000.0 / 22050;
+
+    MonitorRecorder recorder(source);
+    tone::AlsaSoundService service;
+    // When each request was made and which recorded frame first carried its tone; turned
+    // into times once the recording has run long enough to pin its start down.
+    std::vector<std::pair<Clock::time_point, std::uint64_t>> fromSilence, replacing;
+    const auto request = [&](const std::vector<std::uint8_t>& image, auto& results) {
+        recorder.arm(kThreshold);
+        const auto requested = Clock::now();
+        service.playLooped(Span(image));
+        if (const auto frame = recorder.waitForLoudFrame(3s))
+            results.emplace_back(requested, *frame);
+    };
+    for (int round = 0; round < rounds; ++round) {
+        service.stop();
+        recorder.waitForSilence(300ms, 5s);
+        request(loud, fromSilence);
+        // The quiet tone plays steadily before the loud one replaces it.
+        service.playLooped(Span(quiet));
+        service.pause(400ms);
+        request(loud, replacing);
+        service.pause(200ms);
+    }
+    service.stop();
+    const auto millis = [&](const auto& results) {
+        std::vector<double> values;
+        for (const auto& [requested, frame] : results) {
+            const auto heard = recorder.capturedAt(frame);
+            values.push_back(std::chrono::duration<double, std::milli>(heard - requested).count() -
+                             kDetectionOffsetMs);
+        }
+        return values;
+    };
+    PrintFigures("request to first sample at the sink, from silence", millis(fromSilence));
+    PrintFigures("request to first sample at the sink, replacing a tone", millis(replacing));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "cpu" && argc == 3)
+        return MeasureCpu(std::atoi(argv[2]));
+    if (mode == "latency" && argc == 4)
+        return MeasureLatency(std::atoi(argv[2]), argv[3]);
+    std::fprintf(stderr, "usage: %s cpu SECONDS | latency ROUNDS SOURCE\n", argv[0]);
+    return 2;
+}

@@ -1,0 +1,184 @@
+#include "AlsaPlaybackThread.h"
+
+#include "AlsaPcmOutput.h"
+#include "LoopRenderer.h"
+
+#include <QtGlobal>
+
+#include <alsa/asoundlib.h>
+#include <pthread.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+namespace tone {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// The pause after the device first fails to open or play, and the longest it grows to.
+constexpr milliseconds kFirstRetryDelay{100};
+constexpr milliseconds kLongestRetryDelay{2000};
+
+// Takes alsa-lib's own error messages while a failing device is retried: alsa-lib prints
+// them to stderr on every attempt, and the failure has been logged once already.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+} // namespace
+
+// What only the playback thread touches.
+struct AlsaPlaybackThread::State
+{
+    std::unique_ptr<AlsaPcmOutput> output;
+    // The request being played, and the frame of its image that comes next.
+    std::uint64_t generation = 0;
+    std::size_t position = 0;
+    // The PCM still holds frames of an earlier request, to be thrown away before the next.
+    bool queuedIsStale = false;
+    std::vector<StereoFrame> period;
+    milliseconds retryDelay = kFirstRetryDelay;
+    // A failure is logged once, until playback works again.
+    bool failureReported = false;
+};
+
+AlsaPlaybackThread::AlsaPlaybackThread(std::string deviceName)
+    : deviceName_(std::move(deviceName)),
+      thread_([this](std::stop_token stopToken) { run(stopToken); })
+{
+}
+
+AlsaPlaybackThread::~AlsaPlaybackThread()
+{
+    // Wakes the thread from its condition variable waits; a write in progress returns once
+    // the device has taken a period.
+    thread_.request_stop();
+    thread_.join();
+}
+
+void AlsaPlaybackThread::play(std::optional<WaveImage> image)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        image_ = image;
+        ++generation_;
+    }
+    wake_.notify_one();
+}
+
+void AlsaPlaybackThread::run(std::stop_token stopToken)
+{
+    // Shown by top and debuggers; the benchmark finds the thread by this name.
+    pthread_setname_np(pthread_self(), "tone playback");
+
+    State state;
+    std::unique_lock lock(mutex_);
+    while (!stopToken.stop_requested()) {
+        if (state.generation != generation_) {
+            state.generation = generation_;
+            state.position = 0;
+            state.queuedIsStale = state.output != nullptr;
+        }
+        if (!image_) {
+            if (state.output)
+                closeOutput(state, lock);
+            else
+                wake_.wait(lock, stopToken, [&] { return generation_ != state.generation; });
+        } else if (state.output && state.output->sampleRate() != image_->sampleRate) {
+            // The rate is fixed once the PCM is configured: another one needs a new PCM.
+            closeOutput(state, lock);
+        } else if (!state.output) {
+            openOutput(state, lock, stopToken);
+        } else if (state.queuedIsStale) {
+            discardQueued(state, lock, stopToken);
+        } else {
+            playPeriod(state, lock, stopToken);
+        }
+    }
+    closeOutput(state, lock);
+}
+
+void AlsaPlaybackThread::closeOutput(State& state, std::unique_lock<std::mutex>& lock)
+{
+    std::unique_ptr<AlsaPcmOutput> output = std::move(state.output);
+    lock.unlock();
+    output.reset();
+    lock.lock();
+}
+
+void AlsaPlaybackThread::openOutput(State& state, std::unique_lock<std::mutex>& lock,
+                                    std::stop_token stopToken)
+{
+    const unsigned sampleRate = image_->sampleRate;
+    lock.unlock();
+    // The handler is global to alsa-lib, and this thread is the program's only ALSA user.
+    snd_lib_error_set_handler(state.failureReported ? IgnoreAlsaError : nullptr);
+    int error = 0;
+    std::unique_ptr<AlsaPcmOutput> output = AlsaPcmOutput::Open(deviceName_, sampleRate, error);
+    lock.lock();
+    if (!output) {
+        reportFailure(state, "Cannot open sound output", error);
+        waitBeforeRetry(state, lock, stopToken);
+        return;
+    }
+    state.output = std::move(output);
+    state.period.resize(state.output->periodFrames());
+    state.queuedIsStale = false;
+}
+
+void AlsaPlaybackThread::discardQueued(State& state, std::unique_lock<std::mutex>& lock,
+                                       std::stop_token stopToken)
+{
+    lock.unlock();
+    const int error = state.output->discardQueued();
+    lock.lock();
+    state.queuedIsStale = false;
+    if (error < 0) {
+        reportFailure(state, "Sound output failed", error);
+        closeOutput(state, lock);
+        waitBeforeRetry(state, lock, stopToken);
+    }
+}
+
+void AlsaPlaybackThread::playPeriod(State& state, std::unique_lock<std::mutex>& lock,
+                                    std::stop_token stopToken)
+{
+    // The image is read only here, with the lock held, so a request that replaces it waits
+    // until this period is converted and the image is never touched after the request.
+    state.position =
+        RenderLoop(*image_, state.position, StereoGain::FromPacked(packedVolume()), state.period);
+    lock.unlock();
+    const int error = state.output->write(state.period);
+    lock.lock();
+    if (error < 0) {
+        reportFailure(state, "Sound output failed", error);
+        closeOutput(state, lock);
+        waitBeforeRetry(state, lock, stopToken);
+        return;
+    }
+    state.retryDelay = kFirstRetryDelay;
+    state.failureReported = false;
+}
+
+void AlsaPlaybackThread::reportFailure(State& state, const char* what, int error) const
+{
+    if (state.failureReported)
+        return;
+    qWarning("%s \"%s\": %s", what, deviceName_.c_str(), snd_strerror(error));
+    state.failureReported = true;
+}
+
+void AlsaPlaybackThread::waitBeforeRetry(State& state, std::unique_lock<std::mutex>& lock,
+                                         std::stop_token stopToken)
+{
+    const std::uint64_t failedGeneration = state.generation;
+    wake_.wait_for(lock, stopToken, state.retryDelay,
+                   [&] { return generation_ != failedGeneration; });
+    state.retryDelay = std::min(state.retryDelay * 2, kLongestRetryDelay);
+}
+
+} // namespace tone

@@ -1,0 +1,40 @@
+#include "AlsaSoundService.h"
+
+#include "WaveImageReader.h"
+
+#include <thread>
+
+namespace tone {
+
+AlsaSoundService::AlsaSoundService(std::string deviceName) : playback_(std::move(deviceName))
+{
+}
+
+void AlsaSoundService::playLooped(std::span<const std::uint8_t> image)
+{
+    // A refused image is handed over as nothing to play: what played before must stop,
+    // since its image may be freed as soon as this call returns.
+    playback_.play(ReadWaveImage(image));
+}
+
+void AlsaSoundService::stop()
+{
+    playback_.play(std::nullopt);
+}
+
+std::optional<std::uint32_t> AlsaSoundService::volume() const
+{
+    return playback_.packedVolume();
+}
+
+void AlsaSoundService::setVolume(std::uint32_t packedVolume)
+{
+    playback_.setPackedVolume(packedVolume);
+}
+
+void AlsaSoundService::pause(std::chrono::milliseconds duration)
+{
+    std::this_thread::sleep_for(duration);
+}
+
+} // namespace tone
