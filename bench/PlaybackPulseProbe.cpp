@@ -297,13 +297,16 @@ int MeasureLatency(int rounds, const std::string& source)
     tone::AlsaSoundService service;
     // When each request was made and which recorded frame first carried its tone; turned
     // into times once the recording has run long enough to pin its start down.
-    std::vector<std::pair<Clock::time_point, std::uint64_t>> fromSilence, replacing;
-    const auto request = [&](const std::vector<std::uint8_t>& image, auto& results) {
+    std::vector<std::pair<Clock::time_point, std::uint64_t>> fromSilence, replacing, unmuting;
+    const auto measure = [&](const auto& makeRequest, auto& results) {
         recorder.arm(kThreshold);
         const auto requested = Clock::now();
-        service.playLooped(Span(image));
+        makeRequest();
         if (const auto frame = recorder.waitForLoudFrame(3s))
             results.emplace_back(requested, *frame);
+    };
+    const auto request = [&](const std::vector<std::uint8_t>& image, auto& results) {
+        measure([&] { service.playLooped(Span(image)); }, results);
     };
     for (int round = 0; round < rounds; ++round) {
         service.stop();
@@ -314,6 +317,15 @@ int MeasureLatency(int rounds, const std::string& source)
         service.pause(400ms);
         request(loud, replacing);
         service.pause(200ms);
+        // A tone started the way the program starts one: muted, 100 ms, then its volume.
+        // The unmuted tone starts at any phase, so its first loud sample may come up to a
+        // quarter of a period (0.6 ms) later than with the requests above.
+        service.stop();
+        recorder.waitForSilence(300ms, 5s);
+        service.setVolume(0);
+        service.playLooped(Span(loud));
+        service.pause(100ms);
+        measure([&] { service.setVolume(0xFFFFFFFF); }, unmuting);
     }
     service.stop();
     const auto millis = [&](const auto& results) {
@@ -327,6 +339,7 @@ int MeasureLatency(int rounds, const std::string& source)
     };
     PrintFigures("request to first sample at the sink, from silence", millis(fromSilence));
     PrintFigures("request to first sample at the sink, replacing a tone", millis(replacing));
+    PrintFigures("unmuting a tone started muted 100 ms before, to its sound", millis(unmuting));
     return 0;
 }
 

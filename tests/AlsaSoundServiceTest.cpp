@@ -372,6 +372,32 @@ TEST_F(AlsaSoundServiceTest, VolumeChangeWhilePlayingKeepsTheLoopGoing)
     EXPECT_LE(*change, start.size() + kFramesInFlight);
 }
 
+TEST_F(AlsaSoundServiceTest, UnmutingGoesOnWithTheLoopAtTheNewLevel)
+{
+    // A tone starts muted and is then unmuted: silence, then the loop at full level from
+    // wherever it had got to (the silence still queued may be thrown away).
+    const Bytes& image = keep(EvenLengthToneImage());
+    const MonoSamples samples(image);
+    service_->setVolume(0);
+    play(image);
+    const std::vector<Frame> muted = output_.read(4000);
+    EXPECT_TRUE(AllMatch(muted, [](const Frame& frame, std::size_t) { return frame == Frame{}; }));
+    service_->setVolume(kFullVolume);
+    std::vector<Frame> frames = output_.read(kFramesInFlight + 2 * samples.size());
+
+    const auto firstSound = std::find_if(frames.begin(), frames.end(),
+                                         [](const Frame& frame) { return frame != Frame{}; });
+    ASSERT_NE(firstSound, frames.end());
+    frames.erase(frames.begin(), firstSound);
+    ASSERT_GE(frames.size(), samples.size());
+    std::optional<std::size_t> phase;
+    for (std::size_t offset = 0; offset < samples.size() && !phase; ++offset) {
+        if (AllMatch(frames, Scaled(samples, kFullVolume, offset)))
+            phase = offset;
+    }
+    EXPECT_TRUE(phase.has_value()) << "the sound after unmuting is not the loop at full level";
+}
+
 TEST(AlsaSoundServiceVolume, IsFullUntilSetThenWhatWasSet)
 {
     FileSinkOutput output;

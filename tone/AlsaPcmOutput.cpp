@@ -4,6 +4,8 @@
 
 #include <alsa/asoundlib.h>
 
+#include <poll.h>
+
 #include <cerrno>
 
 namespace tone {
@@ -12,7 +14,7 @@ namespace {
 
 // A write that makes no progress this many times in a row means the PCM is stuck; it is
 // reported as lost so that the caller reopens it after a pause instead of retrying forever.
-constexpr int kMaximumStalledWrites = 16;
+constexpr int kMaximumFruitlessTries = 16;
 
 struct PcmCloser
 {
@@ -90,7 +92,8 @@ std::unique_ptr<AlsaPcmOutput> AlsaPcmOutput::Open(const std::string& deviceName
                                                    unsigned sampleRate, int& error)
 {
     // Opened without blocking, so that a device held by another program is reported busy
-    // at once instead of stalling the playback thread; writes block again afterwards.
+    // at once instead of stalling the playback thread; writes do not block either, because
+    // the playback thread waits in poll() for room and for new requests at the same time.
     snd_pcm_t* raw = nullptr;
     error = snd_pcm_open(&raw, deviceName.c_str(), SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (error < 0)
@@ -99,9 +102,7 @@ std::unique_ptr<AlsaPcmOutput> AlsaPcmOutput::Open(const std::string& deviceName
 
     snd_pcm_uframes_t periodFrames = 0;
     snd_pcm_uframes_t bufferFrames = 0;
-    error = snd_pcm_nonblock(raw, 0);
-    if (error >= 0)
-        error = ConfigureHardware(raw, sampleRate, periodFrames, bufferFrames);
+    error = ConfigureHardware(raw, sampleRate, periodFrames, bufferFrames);
     if (error >= 0)
         error = ConfigureSoftware(raw, periodFrames);
     if (error >= 0 && periodFrames == 0)
@@ -126,29 +127,78 @@ AlsaPcmOutput::~AlsaPcmOutput()
     snd_pcm_close(pcm_);
 }
 
-int AlsaPcmOutput::write(std::span<const StereoFrame> frames)
+AlsaPcmOutput::WriteResult AlsaPcmOutput::write(std::span<const StereoFrame> frames,
+                                                WakeSignal& wake)
 {
-    int stalledWrites = 0;
-    while (!frames.empty()) {
-        const snd_pcm_sframes_t written = snd_pcm_writei(pcm_, frames.data(), frames.size());
+    WriteResult result;
+    int fruitlessTries = 0;
+    while (result.framesWritten < frames.size()) {
+        const std::span<const StereoFrame> rest = frames.subspan(result.framesWritten);
+        const snd_pcm_sframes_t written = snd_pcm_writei(pcm_, rest.data(), rest.size());
         if (written > 0) {
-            frames = frames.subspan(static_cast<std::size_t>(written));
-            stalledWrites = 0;
+            result.framesWritten += static_cast<std::size_t>(written);
+            fruitlessTries = 0;
             continue;
         }
-        if (++stalledWrites > kMaximumStalledWrites)
-            return -EIO;
+        if (++fruitlessTries > kMaximumFruitlessTries) {
+            result.error = -EIO;
+            return result;
+        }
         if (written == 0 || written == -EAGAIN) {
-            // Not expected from a blocking PCM; wait for room rather than spin.
-            snd_pcm_wait(pcm_, 100);
+            // The buffer is full: wait for room, or for a request that makes the rest moot.
+            if (waitForRoom(wake, result.error)) {
+                result.interrupted = true;
+                return result;
+            }
+            if (result.error < 0)
+                return result;
             continue;
         }
         // Underruns (-EPIPE), suspend (-ESTRPIPE) and interrupted calls are recovered from;
         // anything else, such as a device that went away (-ENODEV), is returned.
-        if (const int err = snd_pcm_recover(pcm_, static_cast<int>(written), 1); err < 0)
-            return err;
+        if (const int err = snd_pcm_recover(pcm_, static_cast<int>(written), 1); err < 0) {
+            result.error = err;
+            return result;
+        }
     }
-    return 0;
+    return result;
+}
+
+bool AlsaPcmOutput::waitForRoom(WakeSignal& wake, int& error)
+{
+    const int count = snd_pcm_poll_descriptors_count(pcm_);
+    if (count <= 0) {
+        error = count < 0 ? count : -EINVAL;
+        return false;
+    }
+    // The device's descriptors, then the wake signal's.
+    pollDescriptors_.resize(static_cast<std::size_t>(count) + 1);
+    const int filled =
+        snd_pcm_poll_descriptors(pcm_, pollDescriptors_.data(), static_cast<unsigned>(count));
+    if (filled < 0) {
+        error = filled;
+        return false;
+    }
+    pollfd& wakeDescriptor = pollDescriptors_.back();
+    wakeDescriptor = {wake.descriptor(), POLLIN, 0};
+
+    const int ready = poll(pollDescriptors_.data(), pollDescriptors_.size(),
+                           static_cast<int>(kStallTimeout.count()));
+    if (ready == 0) {
+        error = -ETIMEDOUT;
+        return false;
+    }
+    if (ready < 0) {
+        // Interrupted by a signal: the caller simply tries again.
+        error = errno == EINTR ? 0 : -errno;
+        return false;
+    }
+    if (wakeDescriptor.revents & POLLIN) {
+        wake.clear();
+        return true;
+    }
+    // Whatever the device's descriptors say (room, or an error state), the next write tells.
+    return false;
 }
 
 int AlsaPcmOutput::discardQueued()

@@ -38,8 +38,13 @@ struct AlsaPlaybackThread::State
     // The request being played, and the frame of its image that comes next.
     std::uint64_t generation = 0;
     std::size_t position = 0;
+    // The frames of the period last converted that the device has not taken yet.
+    std::span<const StereoFrame> unwritten;
     // The PCM still holds frames of an earlier request, to be thrown away before the next.
     bool queuedIsStale = false;
+    // What went to the PCM since it was last empty: periods with sound, and silent ones.
+    bool soundQueued = false;
+    bool silenceQueued = false;
     std::vector<StereoFrame> period;
     milliseconds retryDelay = kFirstRetryDelay;
     // A failure is logged once, until playback works again.
@@ -54,9 +59,10 @@ AlsaPlaybackThread::AlsaPlaybackThread(std::string deviceName)
 
 AlsaPlaybackThread::~AlsaPlaybackThread()
 {
-    // Wakes the thread from its condition variable waits; a write in progress returns once
-    // the device has taken a period.
+    // The stop request wakes the thread from its condition variable waits, the signal from a
+    // wait for room in the device.
     thread_.request_stop();
+    wakeSignal_.raise();
     thread_.join();
 }
 
@@ -68,6 +74,7 @@ void AlsaPlaybackThread::play(std::optional<WaveImage> image)
         ++generation_;
     }
     wake_.notify_one();
+    wakeSignal_.raise();
 }
 
 void AlsaPlaybackThread::run(std::stop_token stopToken)
@@ -81,6 +88,7 @@ void AlsaPlaybackThread::run(std::stop_token stopToken)
         if (state.generation != generation_) {
             state.generation = generation_;
             state.position = 0;
+            state.unwritten = {};
             state.queuedIsStale = state.output != nullptr;
         }
         if (!image_) {
@@ -93,7 +101,7 @@ void AlsaPlaybackThread::run(std::stop_token stopToken)
             closeOutput(state, lock);
         } else if (!state.output) {
             openOutput(state, lock, stopToken);
-        } else if (state.queuedIsStale) {
+        } else if (state.queuedIsStale || unmutedOverQueuedSilence(state)) {
             discardQueued(state, lock, stopToken);
         } else {
             playPeriod(state, lock, stopToken);
@@ -102,9 +110,16 @@ void AlsaPlaybackThread::run(std::stop_token stopToken)
     closeOutput(state, lock);
 }
 
+bool AlsaPlaybackThread::unmutedOverQueuedSilence(const State& state) const
+{
+    return state.silenceQueued && !state.soundQueued && packedVolume() != 0;
+}
+
 void AlsaPlaybackThread::closeOutput(State& state, std::unique_lock<std::mutex>& lock)
 {
     std::unique_ptr<AlsaPcmOutput> output = std::move(state.output);
+    state.unwritten = {};
+    state.soundQueued = state.silenceQueued = false;
     lock.unlock();
     output.reset();
     lock.lock();
@@ -128,6 +143,7 @@ void AlsaPlaybackThread::openOutput(State& state, std::unique_lock<std::mutex>& 
     state.output = std::move(output);
     state.period.resize(state.output->periodFrames());
     state.queuedIsStale = false;
+    state.soundQueued = state.silenceQueued = false;
 }
 
 void AlsaPlaybackThread::discardQueued(State& state, std::unique_lock<std::mutex>& lock,
@@ -137,6 +153,9 @@ void AlsaPlaybackThread::discardQueued(State& state, std::unique_lock<std::mutex
     const int error = state.output->discardQueued();
     lock.lock();
     state.queuedIsStale = false;
+    state.soundQueued = state.silenceQueued = false;
+    // What was converted but not written goes too: it was stale or silent.
+    state.unwritten = {};
     if (error < 0) {
         reportFailure(state, "Sound output failed", error);
         closeOutput(state, lock);
@@ -149,13 +168,21 @@ void AlsaPlaybackThread::playPeriod(State& state, std::unique_lock<std::mutex>& 
 {
     // The image is read only here, with the lock held, so a request that replaces it waits
     // until this period is converted and the image is never touched after the request.
-    state.position =
-        RenderLoop(*image_, state.position, StereoGain::FromPacked(packedVolume()), state.period);
+    if (state.unwritten.empty()) {
+        const std::uint32_t volume = packedVolume();
+        state.position =
+            RenderLoop(*image_, state.position, StereoGain::FromPacked(volume), state.period);
+        state.unwritten = state.period;
+        (volume == 0 ? state.silenceQueued : state.soundQueued) = true;
+    }
     lock.unlock();
-    const int error = state.output->write(state.period);
+    // Returns early when a request raises the wake signal; the loop then takes the request
+    // up at once, or goes on with the rest of this period if nothing changed.
+    const AlsaPcmOutput::WriteResult result = state.output->write(state.unwritten, wakeSignal_);
     lock.lock();
-    if (error < 0) {
-        reportFailure(state, "Sound output failed", error);
+    state.unwritten = state.unwritten.subspan(result.framesWritten);
+    if (result.error < 0) {
+        reportFailure(state, "Sound output failed", result.error);
         closeOutput(state, lock);
         waitBeforeRetry(state, lock, stopToken);
         return;

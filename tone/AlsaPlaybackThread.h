@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WakeSignal.h"
 #include "WaveImage.h"
 
 #include <atomic>
@@ -18,9 +19,14 @@ namespace tone {
 // Requests (play, setPackedVolume) come from one other thread, the caller's. play hands the
 // image over under a short lock and bumps a generation count; the playback thread converts
 // each period out of the image while holding the same lock, then writes the period to ALSA
-// without it, blocking there until the device has room. So once play returns, the image it
-// replaced is never read again, and the caller may free it. play blocks only while the
-// thread converts one period (microseconds). The volume is an atomic read once per period.
+// without it. So once play returns, the image it replaced is never read again, and the
+// caller may free it. play blocks only while the thread converts one period (microseconds).
+// While the device's buffer is full the thread waits in poll() both for room and for a wake
+// signal that every request raises, so a new tone or a stop is acted on at once, however
+// long the periods are. The volume is an atomic read once per period; a change is heard
+// once what is queued has played (one buffer at most), except that silence queued while the
+// volume was 0 is thrown away as soon as the volume comes up, so that a tone started muted
+// sounds the moment it is unmuted.
 //
 // Every ALSA call happens on the playback thread: it opens the PCM when there is something
 // to play, discards what is queued when the image changes, and closes the PCM when told to
@@ -29,7 +35,7 @@ namespace tone {
 // request or the destructor cuts that wait short.
 //
 // The destructor asks the thread to stop, wakes it and joins it; it blocks at most as long
-// as one ALSA call takes (one period's write, normally).
+// as the ALSA call under way takes (microseconds, normally).
 class AlsaPlaybackThread
 {
 public:
@@ -47,13 +53,19 @@ public:
     std::uint32_t packedVolume() const { return packedVolume_.load(std::memory_order_relaxed); }
     void setPackedVolume(std::uint32_t packedVolume)
     {
-        packedVolume_.store(packedVolume, std::memory_order_relaxed);
+        // Coming up from silence, the thread throws the silence it has queued away at once.
+        if (packedVolume_.exchange(packedVolume, std::memory_order_relaxed) == 0 &&
+            packedVolume != 0)
+            wakeSignal_.raise();
     }
 
 private:
     struct State;
 
     void run(std::stop_token stopToken);
+    // Whether the volume has come up while everything queued in the PCM is silence, which is
+    // then thrown away so that the sound starts at once rather than a buffer's length later.
+    bool unmutedOverQueuedSilence(const State& state) const;
     // Each of these runs on the playback thread with `lock` held and may release it while
     // calling ALSA. They return with the lock held again.
     void closeOutput(State& state, std::unique_lock<std::mutex>& lock);
@@ -70,6 +82,8 @@ private:
     // Guards the request: what to play and its generation.
     std::mutex mutex_;
     std::condition_variable_any wake_;
+    // Raised with every request, so that a wait for room in the device ends at once.
+    WakeSignal wakeSignal_;
     std::optional<WaveImage> image_;
     std::uint64_t generation_ = 0;
 
