@@ -165,14 +165,14 @@ public:
 
     explicit MonitorRecorder(const std::string& source)
     {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kRate, 2};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 2};
         // Small fragments, so that some reads come soon after their frames were captured.
         constexpr auto kServerDefault = static_cast<std::uint32_t>(-1);
         const pa_buffer_attr attributes{kServerDefault, kServerDefault, kServerDefault,
                                         kServerDefault, kChunkFrames * 4};
         int error = 0;
         stream_ = pa_simple_new(nullptr, "parvello probe", PA_STREAM_RECORD, source.c_str(),
-                                "monitor", &spec, nullptr, &attributes, &error);
+                                "monitor", &format, nullptr, &attributes, &error);
         if (!stream_) {
             std::fprintf(stderr, "cannot record %s: %s\n", source.c_str(), pa_strerror(error));
             std::exit(1);
