@@ -92,16 +92,16 @@ std::int32_t WriteToneImage(long double frequency, ToneBuffer& buffer, SampleEva
     // The sizes are placeholders (no RIFF size yet, two seconds of data) until the loop end
     // is known.
     buffer.write(WaveHeader(0, kMinimumSampleCount));
-    const std::int32_t loopEnd =
+    const std::int32_t sampleCount =
         evaluation == SampleEvaluation::Fast
             ? WriteSamplesThroughLoopEnd(FastToneSampler(frequency), buffer)
             : WriteSamplesThroughLoopEnd(ReferenceToneSampler(frequency), buffer);
 
-    // The sample that ends the search starts the next pass of the loop, so it is not part of
-    // the data; a zero byte takes its place after the data chunk.
+    // The sample that ends the search (its index is the sample count) starts the next pass
+    // of the loop, so it is not part of the data; a zero byte takes its place after the data
+    // chunk.
     buffer.seek(buffer.pos() - 1);
     buffer.putChar('\0');
-    const std::int32_t sampleCount = loopEnd;
 
     WriteUint32At(buffer, wave::kRiffSizeOffset,
                   static_cast<std::uint32_t>(buffer.size() - wave::kRiffSizeExcludes));
