@@ -6,7 +6,7 @@
 //     heard at the sink, from silence and when it replaces another tone.
 // Not a test: the figures depend on the machine and the sound server.
 
-#include "tone/AlsaSoundService.h"
+#include "alsa/AlsaSoundService.h"
 #include "tone/NoteFrequency.h"
 #include "tone/ToneBuffer.h"
 #include "tone/ToneImageBuilder.h"

@@ -1,9 +1,16 @@
 # The Debian packages that building the program needs, and those that its tests add.
 # Sourced by run.sh and test.sh.
-build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libasound2-dev)
+# Qt Help finds its documentation through Qt's SQLite driver; the fonts stand in for the
+# faces that the window asks for by name; rsvg-convert renders the icon at build time.
+build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
+    qt6-documentation-tools libqt6sql6-sqlite libasound2-dev librsvg2-bin
+    fonts-ipafont-gothic fonts-liberation2 fonts-urw-base35)
 # The benchmarks are built with the tests, so that they keep compiling; the playback probe
-# records through the PulseAudio client library.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libpulse-dev)
-# What bench/playback-pulse.sh adds to run: a private PulseAudio server reached through
-# ALSA's pulse plugin, its tools, and SoX for comparison.
+# records through the PulseAudio client library. The end-to-end test drives the program on
+# a private X server (Xvfb) with real input events, reads its controls back through the
+# accessibility bus and records its sound at a private PulseAudio server.
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libpulse-dev
+    xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi python3-numpy
+    pulseaudio pulseaudio-utils libasound2-plugins)
+# What bench/playback-pulse.sh adds to run: SoX for comparison.
 bench_packages=(pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-alsa)

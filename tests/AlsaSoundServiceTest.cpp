@@ -2,7 +2,7 @@
 #include "NamedCase.h"
 #include "WaveImageSupport.h"
 
-#include "tone/AlsaSoundService.h"
+#include "alsa/AlsaSoundService.h"
 
 #include <QString>
 

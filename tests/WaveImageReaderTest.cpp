@@ -1,7 +1,7 @@
 #include "NamedCase.h"
 #include "WaveImageSupport.h"
 
-#include "tone/WaveImageReader.h"
+#include "alsa/WaveImageReader.h"
 
 #include <gtest/gtest.h>
 

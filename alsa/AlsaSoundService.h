@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AlsaPlaybackThread.h"
-#include "SoundService.h"
+#include "tone/SoundService.h"
 
 #include <string>
 
