@@ -8,9 +8,10 @@ build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
 # The benchmarks are built with the tests, so that they keep compiling; the playback probe
 # records through the PulseAudio client library. The end-to-end test drives the program on
 # a private X server (Xvfb) with real input events, reads its controls back through the
-# accessibility bus and records its sound at a private PulseAudio server.
+# accessibility bus and records its sound at a private PulseAudio server; aplay plays a
+# known tone through ALSA when the harness checks itself.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libpulse-dev
     xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi python3-numpy
-    pulseaudio pulseaudio-utils libasound2-plugins)
+    pulseaudio pulseaudio-utils libasound2-plugins alsa-utils)
 # What bench/playback-pulse.sh adds to run: SoX for comparison.
 bench_packages=(pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-alsa)

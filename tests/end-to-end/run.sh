@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs an end-to-end check on a private desktop session (session.sh) and stops everything
+# it started afterwards, also when a check fails or the run is interrupted.
+#
+#   run.sh harness PROBE_WINDOW OUTPUT_FOLDER    checks the harness itself
+#
+# The output folder receives the recordings, screenshots and logs of the run.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/session.sh"
+
+what=$1
+shift
+# The system's python, which has the accessibility bindings (pyatspi) that Debian ships.
+python=/usr/bin/python3
+
+work=$(mktemp -d /tmp/parvello-e2e.XXXXXX)
+finish() {
+    local status=$?
+    session_stop
+    if [ "$status" -ne 0 ]; then
+        session_dump_logs
+        [ -n "${out:-}" ] && cp -r "$work/logs" "$out/session-logs" 2>/dev/null
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
+session_start "$work" || exit 1
+
+case $what in
+harness)
+    out=$2
+    mkdir -p "$out"
+    "$python" "$here/harness_check.py" "$1" "$out"
+    ;;
+*)
+    echo "unknown check: $what" >&2
+    exit 2
+    ;;
+esac
