@@ -12,6 +12,10 @@ build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
 # known tone through ALSA when the harness checks itself.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libpulse-dev
     xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi python3-numpy
-    pulseaudio pulseaudio-utils libasound2-plugins alsa-utils)
+    pulseaudio pulseaudio-utils libasound2-plugins alsa-utils desktop-file-utils appstream)
+# What scripts/package.sh adds: dpkg-shlibdeps finds the package's library dependencies,
+# and the validators check its menu entry and software-centre description (the tests
+# check them too).
+package_packages=(dpkg-dev desktop-file-utils appstream)
 # What bench/playback-pulse.sh adds to run: SoX for comparison.
 bench_packages=(pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-alsa)

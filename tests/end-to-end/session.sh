@@ -44,10 +44,16 @@ session_spawn() {
     session_log "started $name (pid $!)"
 }
 
-# The pids of every process below PID, children first found first.
+# The pids of every process below PID, found through /proc.
 session_descendants() {
-    local child
-    for child in $(ps -o pid= --ppid "$1" 2>/dev/null); do
+    local stat line fields child
+    for stat in /proc/[0-9]*/stat; do
+        read -r line 2>/dev/null <"$stat" || continue
+        # After the command name, which may hold blanks: state, parent pid, ...
+        read -r -a fields <<<"${line##*) }"
+        [ "${fields[1]}" = "$1" ] || continue
+        child=${stat#/proc/}
+        child=${child%/stat}
         echo "$child"
         session_descendants "$child"
     done
