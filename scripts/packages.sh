@@ -9,10 +9,12 @@ build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
 # records through the PulseAudio client library. The end-to-end test drives the program on
 # a private X server (Xvfb) with real input events, reads its controls back through the
 # accessibility bus and records its sound at a private PulseAudio server; aplay plays a
-# known tone through ALSA when the harness checks itself.
+# known tone through ALSA when the harness checks itself. bench/desktop-figures.sh, built
+# with the benchmarks, watches the first paint of a window through X's Damage extension.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libpulse-dev
     xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi python3-numpy
-    pulseaudio pulseaudio-utils libasound2-plugins alsa-utils desktop-file-utils appstream)
+    pulseaudio pulseaudio-utils libasound2-plugins alsa-utils desktop-file-utils appstream
+    libxcb1-dev libxcb-damage0-dev)
 # What scripts/package.sh adds: dpkg-shlibdeps finds the package's library dependencies,
 # and the validators check its menu entry and software-centre description (the tests
 # check them too).

@@ -1,9 +1,10 @@
 // A small stand-in window for checking the end-to-end harness itself: a menu bar with an
 // Exit command, a line edit, two radio buttons and a label that names the checked one. The
 // edit and the label have no accessible name of their own, so a screen reader knows them by
-// their place and reads what they show. The harness reads these back through the accessibility bus and clicks
-// them with X input events, which proves that the X server, the session and accessibility
-// buses and the input path all work before the real program is driven the same way.
+// their place and reads what they show. The harness reads them through the accessibility
+// bus and clicks and types into them with X input events, which proves that the X server,
+// the session and accessibility buses and the input path all work before the real program
+// is driven the same way.
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,0 +1,81 @@
+"""The program's main window as a person sees and uses it: its controls at their designed
+places in the client area (below the menu bar, whose height is measured), read through the
+accessibility bus and worked with X input."""
+
+from pathlib import Path
+
+import desktop
+
+# Designed boxes (left, top, width, height) in the client area.
+LAYOUT = {
+    "tone": (66, 64, 56, 43),
+    "oct": (10, 62, 40, 43),
+    "Pitch": (44, 118, 86, 37),
+    "UpDown1": (162, 72, 128, 81),
+    "Volume1": (200, 173, 36, 120),
+    "RB_Sound": (16 + 16, 192 + 8, 97, 17),  # in the mode panel at 16,192
+    "RB_Off": (16 + 16, 192 + 56, 81, 17),
+}
+APPLICATION = "parvello"
+FILE_MENU = "ﾌｧｲﾙ(F)"  # the accessible names drop the accelerators' "&"
+EXIT_ITEM = "終了(X)"
+
+
+def settings_file():
+    """Where the program keeps its settings in the session's configuration folder."""
+    return Path(desktop.os.environ["XDG_CONFIG_HOME"]) / "Veltrane" / "ParvelloJr.conf"
+
+
+class ParvelloWindow:
+    def __init__(self, program):
+        self.program = program
+        self.app = desktop.application(APPLICATION)
+        self.frame = desktop.find(self.app, "frame", "Parvello")
+        self.window = desktop.window_of(program.pid)
+        menu_bar = desktop.wait_for("the menu bar", lambda: next(
+            n for n in desktop.descendants(self.frame) if n.getRoleName() == "menu bar"))
+        x, _, _, _ = desktop.extents(self.frame)
+        _, bar_y, _, self.menu_bar_height = desktop.extents(menu_bar)
+        self.client = (x, bar_y + self.menu_bar_height)
+        desktop.log(f"window at {desktop.extents(self.frame)}, menu bar "
+                    f"{self.menu_bar_height} px high")
+
+    def point(self, name, dx=None, dy=None):
+        """A point on the screen inside a control's designed box, its centre by default."""
+        left, top, width, height = LAYOUT[name]
+        return (self.client[0] + left + (width // 2 if dx is None else dx),
+                self.client[1] + top + (height // 2 if dy is None else dy))
+
+    def click(self, name, dx=None, dy=None):
+        desktop.click(*self.point(name, dx, dy))
+
+    def control(self, role, name):
+        """The control of that role at the centre of a designed box."""
+        return desktop.find_at(self.app, role, *self.point(name))
+
+    def text_of(self, name):
+        return desktop.text(self.control("text", name))
+
+    def select_sound(self):
+        # On the button's round mark, which is at its left end whatever its caption's width.
+        self.click("RB_Sound", dx=8)
+        sound = desktop.find(self.app, "radio button", "Sound")
+        desktop.wait_for("Sound to be selected", lambda: desktop.is_checked(sound))
+
+    def step_up(self):
+        """The stepper's upper arrow: its upper half."""
+        self.click("UpDown1", dy=LAYOUT["UpDown1"][3] // 4)
+
+    def slider(self):
+        return self.control("slider", "Volume1")
+
+    def slider_to_top(self):
+        """The volume slider to its loud end, by keyboard after a click that focuses it."""
+        self.click("Volume1", dy=10)
+        desktop.key(self.window, "Home")
+        slider = self.slider()
+        desktop.wait_for("the volume slider at its top", lambda: desktop.value(slider) == 0)
+
+    def exit_through_menu(self):
+        desktop.click_centre(desktop.find(self.app, "menu item", FILE_MENU, showing=True))
+        desktop.click_centre(desktop.find(self.app, "menu item", EXIT_ITEM, showing=True))
