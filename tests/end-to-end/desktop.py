@@ -230,8 +230,9 @@ def type_text(window, typed):
     xdotool("type", "--delay", 50, typed)
 
 
-def screenshot(path):
-    subprocess.run(["import", "-window", "root", str(path)], check=True)
+def screenshot(path, window="root"):
+    """The screen, or one window of it, as an image file for the test's log."""
+    subprocess.run(["import", "-window", str(window), str(path)], check=True)
     log(f"screenshot: {path}")
 
 

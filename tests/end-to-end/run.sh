@@ -3,6 +3,7 @@
 # it started afterwards, also when a check fails or the run is interrupted.
 #
 #   run.sh harness PROBE_WINDOW OUTPUT_FOLDER    checks the harness itself
+#   run.sh parvello PROGRAM OUTPUT_FOLDER        drives the program (parvello_scenario.py)
 #
 # The output folder receives the recordings, screenshots and logs of the run.
 set -uo pipefail
@@ -35,6 +36,11 @@ harness)
     out=$2
     mkdir -p "$out"
     "$python" "$here/harness_check.py" "$1" "$out"
+    ;;
+parvello)
+    out=$2
+    mkdir -p "$out"
+    "$python" "$here/parvello_scenario.py" "$1" "$out"
     ;;
 *)
     echo "unknown check: $what" >&2

@@ -1,0 +1,119 @@
+"""The program used as a person uses it, on the private session of run.sh:
+
+1. Start it; it shows the note "A" in octave "4". Turn the volume slider to its loud end and
+   select "Sound": A4 sounds at 440 Hz, continuously, at the level that the slider sets.
+2. Click the note stepper's upper arrow: A4 stops, a short mute follows (at most 130 ms),
+   then A#4 sounds at 466.16 Hz at its level, with no other gap.
+3. Leave through the menu's Exit: the settings file holds the last tone.
+4. Start it again: it shows "A#" and "4".
+
+    parvello_scenario.py PROGRAM OUTPUT_FOLDER
+"""
+
+import configparser
+import sys
+import time
+from pathlib import Path
+
+import desktop
+import tone_analysis
+from parvello_window import ParvelloWindow, settings_file
+from recording import Recording
+
+A4, A_SHARP_4 = 440.0, 466.16376151809
+LONGEST_MUTE_SECONDS = 0.130
+# Each tone is recorded this long: long enough to pass its loop seam (2 s) at least once.
+TONE_SECONDS = 3.0
+# A full-level tone's peak: the tone image's 96 steps around its middle, 256 each on 16 bits.
+FULL_AMPLITUDE = 96 * 256
+
+
+def expected_amplitude(slider_position):
+    """The slider sets the channel level 65535 - position (0 at its top is loudest); the
+    tones here lie in the band where loudness compensation leaves the level alone."""
+    return FULL_AMPLITUDE * (65535 - slider_position) / 65535
+
+
+def check_recording(frames, slider_position):
+    rows = tone_analysis.describe(frames)
+    desktop.log(f"recording: {rows}")
+    sounds = [s for s in tone_analysis.stretches(frames) if not s.silent]
+    if len(sounds) != 2:
+        raise AssertionError(f"expected A4, one mute and A#4; the recording holds "
+                             f"{len(sounds)} stretches of sound: {rows}")
+    a4, a_sharp_4 = sounds
+    mute = (a_sharp_4.start - a4.end) / tone_analysis.RATE
+    problems = []
+    if mute > LONGEST_MUTE_SECONDS:
+        problems.append(f"the mute between the tones lasts {mute * 1000:.1f} ms")
+    amplitude = expected_amplitude(slider_position)
+    for name, stretch, frequency in (("A4", a4, A4), ("A#4", a_sharp_4, A_SHARP_4)):
+        if stretch.seconds < 2.0:
+            problems.append(f"{name} sounds only {stretch.seconds:.2f} s without a gap")
+            continue
+        figures = tone_analysis.measure(frames, stretch)
+        desktop.log(f"{name}: {figures}")
+        problems += [f"{name}: {p}" for p in
+                     tone_analysis.tone_problems(figures, frequency, amplitude)]
+    if problems:
+        raise AssertionError("; ".join(problems))
+    desktop.log(f"A4, a mute of {mute * 1000:.1f} ms, A#4: as designed")
+
+
+def stored_settings():
+    store = configparser.ConfigParser(interpolation=None)
+    store.optionxform = str  # the value names are case-sensitive
+    store.read(settings_file(), encoding="utf-8")
+    return store
+
+
+def first_run(program_path, out):
+    with desktop.Program([program_path], out / "parvello-first-run.log") as program:
+        window = ParvelloWindow(program)
+        shown = (window.text_of("tone"), window.text_of("oct"))
+        if shown != ("A", "4"):
+            raise AssertionError(f"a first run shows {shown}, not ('A', '4')")
+        window.slider_to_top()
+        slider_position = desktop.value(window.slider())
+        with Recording(out / "parvello-tones.raw") as recording:
+            window.select_sound()
+            time.sleep(TONE_SECONDS)
+            window.step_up()
+            desktop.wait_for("the note to read 'A#'", lambda: window.text_of("tone") == "A#")
+            time.sleep(TONE_SECONDS)
+            frames = recording.stop()
+        desktop.screenshot(out / "parvello-window.png", window.window)
+        check_recording(frames, slider_position)
+        window.exit_through_menu()
+        code = program.wait_for_exit()
+        if code != 0:
+            raise AssertionError(f"the program ended with {code} after Exit")
+
+    setting = stored_settings()["Setting"]
+    stored = (setting.get("F_Sound"), setting.get("Keyupdown"))
+    if stored != ("466.16376151809", "11"):
+        raise AssertionError(f"the settings file holds F_Sound and Keyupdown {stored}")
+    desktop.log(f"settings kept: F_Sound {stored[0]}, Keyupdown {stored[1]}")
+
+
+def second_run(program_path, out):
+    with desktop.Program([program_path], out / "parvello-second-run.log") as program:
+        window = ParvelloWindow(program)
+        shown = (window.text_of("tone"), window.text_of("oct"))
+        if shown != ("A#", "4"):
+            raise AssertionError(f"the second run shows {shown}, not ('A#', '4')")
+        window.exit_through_menu()
+        program.wait_for_exit()
+    desktop.log("the second run shows A# 4")
+
+
+def main():
+    desktop.environment_ready()
+    program_path, out = sys.argv[1], Path(sys.argv[2])
+    out.mkdir(parents=True, exist_ok=True)
+    first_run(program_path, out)
+    second_run(program_path, out)
+
+
+if __name__ == "__main__":
+    main()
