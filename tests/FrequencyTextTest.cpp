@@ -38,12 +38,10 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"WholeNumberHasNoSeparator", 440.0L, kFullStopLocale, "440"},
         FormatCase{"MiddleC", 261.6255653005986L, kFullStopLocale, "261.625565300599"},
         FormatCase{"CommaLocale", 261.6255653005986L, kCommaLocale, "261,625565300599"},
-        FormatCase{"TrailingZerosDropped", 27.5L, kFullStopLocale, "27.5"},
         FormatCase{"RoundingCarriesIntoANewDigit", 9.9999999999999999L, kFullStopLocale, "10"},
         // As a double it would be 1.0000000000000051 and round up.
         FormatCase{"RoundedFromTheLongDouble", 1.000000000000004999L, kFullStopLocale, "1"},
         FormatCase{"Negative", -0.25L, kFullStopLocale, "-0.25"},
-        FormatCase{"Zero", 0.0L, kFullStopLocale, "0"},
         FormatCase{"SmallestFixed", 0.00001L, kFullStopLocale, "0.00001"},
         FormatCase{"BelowSmallestFixed", 0.0000015L, kCommaLocale, "1,5E-6"},
         FormatCase{"FifteenIntegerDigits", 123456789012345.0L, kFullStopLocale, "123456789012345"},
@@ -52,20 +50,15 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"LargestFinite", std::numeric_limits<long double>::max(), kFullStopLocale,
                    "1.18973149535723E4932"},
         FormatCase{"InfinityAsTheDefault", kInfinity, kCommaLocale, "440"},
-        FormatCase{"MinusInfinityAsTheDefault", -kInfinity, kFullStopLocale, "440"},
         FormatCase{"NaNAsTheDefault", std::numeric_limits<long double>::quiet_NaN(),
                    kFullStopLocale, "440"}),
     CaseName<FormatCase>);
 
 TEST(FrequencyTextRoundTrip, EveryWrittenTextReadsBackInItsLocale)
 {
-    const long double frequencies[] = {261.6255653005986L,
-                                       4186.009044809578L,
-                                       0.0000015L,
+    const long double frequencies[] = {261.6255653005986L, 0.0000015L,
                                        std::numeric_limits<long double>::max(),
-                                       std::numeric_limits<long double>::denorm_min(),
-                                       -kInfinity,
-                                       std::numeric_limits<long double>::quiet_NaN()};
+                                       std::numeric_limits<long double>::denorm_min(), -kInfinity};
     for (const QLocale& locale : {kFullStopLocale, kCommaLocale}) {
         for (const long double frequency : frequencies) {
             const QString text = FormatFrequencyText(frequency, locale);
@@ -102,7 +95,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"OuterSpacesAndSigns", "  +2.5e-1  ", kFullStopLocale, 0.25L},
                     ParseCase{"UpperCaseExponent", "-1,5E+2", kCommaLocale, -150.0L},
                     ParseCase{"NoIntegerDigits", ".5", kFullStopLocale, 0.5L},
-                    ParseCase{"NoFractionDigits", "5.", kFullStopLocale, 5.0L},
                     ParseCase{"UnderflowToZero", "1e-99999", kFullStopLocale, 0.0L}),
     CaseName<ParseCase>);
 
@@ -120,32 +112,17 @@ TEST_P(FrequencyTextRejection, RaisesTheConversionErrorWithTheText)
 INSTANTIATE_TEST_SUITE_P(
     NotNumbers, FrequencyTextRejection,
     testing::Values(ParseCase{"Empty", "", kFullStopLocale, 0},
-                    ParseCase{"OnlySpaces", "   ", kFullStopLocale, 0},
                     ParseCase{"OnlySeparator", ".", kFullStopLocale, 0},
                     ParseCase{"OtherLocalesSeparator", "261,6", kFullStopLocale, 0},
                     ParseCase{"FullStopInCommaLocale", "440.0", kCommaLocale, 0},
                     ParseCase{"TwoSeparators", "1.2.3", kFullStopLocale, 0},
-                    ParseCase{"GroupSeparator", "1.000,5", kCommaLocale, 0},
                     ParseCase{"Unit", "440Hz", kFullStopLocale, 0},
                     ParseCase{"SpaceInside", "4 40", kFullStopLocale, 0},
-                    ParseCase{"Tab", "\t440", kFullStopLocale, 0},
-                    ParseCase{"TwoSigns", "+-1", kFullStopLocale, 0},
                     ParseCase{"ExponentWithoutDigits", "1e+", kFullStopLocale, 0},
                     ParseCase{"ExponentWithoutMantissa", "e5", kFullStopLocale, 0},
                     ParseCase{"Hexadecimal", "0x1B8", kFullStopLocale, 0},
                     ParseCase{"Infinity", "inf", kFullStopLocale, 0},
-                    ParseCase{"NotANumber", "nan", kFullStopLocale, 0},
-                    ParseCase{"BeyondExtendedPrecision", "1e5000", kFullStopLocale, 0},
-                    ParseCase{"FullWidthDigits", "４４０", kFullStopLocale, 0}),
+                    ParseCase{"BeyondExtendedPrecision", "1e5000", kFullStopLocale, 0}),
     CaseName<ParseCase>);
-
-TEST(FrequencyTextLocale, FollowsTheUsersLocaleButReadsBuiltInTextsWithAFullStop)
-{
-    const ScopedDefaultLocale commaLocale(kCommaLocale);
-
-    EXPECT_EQ(FormatFrequencyText(27.5L), "27,5");
-    EXPECT_EQ(ParseFrequencyText(u"27,5"), 27.5L);
-    EXPECT_EQ(settings::ParseBuiltInFrequencyText(u"440.0"), 440.0L);
-}
 
 } // namespace

@@ -61,8 +61,7 @@ TEST_P(StoredTextRoundTrip, ReadsBackTheWrittenText)
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, StoredTextRoundTrip,
-    testing::Values(StoredTextCase{"Digits", "440"},
-                    StoredTextCase{"CommaSeparator", "261,625565300599"},
+    testing::Values(StoredTextCase{"CommaSeparator", "261,625565300599"},
                     StoredTextCase{"Empty", ""}, StoredTextCase{"OuterSpaces", "  A "},
                     StoredTextCase{"FullWidthAndKana", "Ａ＃ラ"},
                     StoredTextCase{"LooksLikeATypedValue", "@Variant(\\0\\0\\0\\x2)"},
@@ -131,10 +130,8 @@ const QString kDataTypeError = "'Octave' のデータ型が不正です";
 INSTANTIATE_TEST_SUITE_P(
     Values, HandEditedValue,
     testing::Values(StoredValueCase{"PlainNumber", "5", "5", 5, {}},
-                    StoredValueCase{"SpacesSignAndDigits", "\"  -3\"", "  -3", -3, {}},
                     StoredValueCase{"HexadecimalAfterDollar", "$C", "$C", 12, {}},
                     StoredValueCase{"Letters", "abc", "abc", 4, {}},
-                    StoredValueCase{"Beyond32Bits", "2147483648", "2147483648", 4, {}},
                     StoredValueCase{"UnquotedComma", "261,6", "261,6", 4, {}},
                     StoredValueCase{"EmptyText", "", "", 4, {}},
                     StoredValueCase{"EmptyByteArray", "@ByteArray()", "", 4, {}},
