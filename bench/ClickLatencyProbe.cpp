@@ -2,7 +2,7 @@
 //   click_latency_probe SOURCE ROUNDS
 // The pointer must already rest on a control whose click replaces a loud tone by another
 // one after a mute (the note stepper's upper arrow in Sound mode, its slider near the top).
-// Each round clicks with xdotool, notes the time when xdotool has handed the click to the X
+// Each round clicks with xdotool, notes the time when xdotool has handed the press to the X
 // server, and records SOURCE (the sink's monitor) until the old tone has stopped and the
 // new one is heard; it prints each delay and their median. The delay includes the
 // program's designed mute. Not a test: the figures depend on the machine.
@@ -31,14 +31,14 @@ using namespace std::chrono_literals;
 // A tone at a tenth of full scale or more counts as heard.
 constexpr int kLoud = 3000;
 
-// Runs `xdotool click 1` and returns when it has ended: by then the press and release
-// have been sent to the X server.
-Clock::time_point Click()
+// Runs xdotool with one command for button 1 and returns when it has ended, by which time
+// the X server has the event. (`xdotool click` waits between press and release, and the
+// stepper acts on the press, so the press is timed on its own.)
+Clock::time_point Xdotool(const char* command)
 {
     char program[] = "xdotool";
-    char command[] = "click";
     char button[] = "1";
-    char* argv[] = {program, command, button, nullptr};
+    char* argv[] = {program, const_cast<char*>(command), button, nullptr};
     pid_t child = 0;
     if (posix_spawnp(&child, program, nullptr, nullptr, argv, environ) != 0) {
         std::fprintf(stderr, "cannot run xdotool\n");
@@ -75,7 +75,8 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "no tone sounds before click %d\n", round + 1);
             return 1;
         }
-        const auto clicked = Click();
+        const auto clicked = Xdotool("mousedown");
+        Xdotool("mouseup");
         if (!recorder.waitForSilence(20ms, 5s)) {
             std::fprintf(stderr, "the tone went on without a mute after click %d\n", round + 1);
             return 1;

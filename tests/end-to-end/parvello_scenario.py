@@ -60,11 +60,17 @@ def check_recording(frames, slider_position):
     desktop.log(f"A4, a mute of {mute * 1000:.1f} ms, A#4: as designed")
 
 
-def stored_settings():
+def stored_tone():
+    """"F_Sound" and "Keyupdown" as the settings file holds them."""
+    path = settings_file()
+    if not path.is_file():
+        raise AssertionError(f"the program left no settings file at {path}")
     store = configparser.ConfigParser(interpolation=None)
     store.optionxform = str  # the value names are case-sensitive
-    store.read(settings_file(), encoding="utf-8")
-    return store
+    store.read(path, encoding="utf-8")
+    if not store.has_section("Setting"):
+        raise AssertionError(f"the settings file has no section Setting: {path.read_text()}")
+    return store["Setting"].get("F_Sound"), store["Setting"].get("Keyupdown")
 
 
 def first_run(program_path, out):
@@ -89,8 +95,7 @@ def first_run(program_path, out):
         if code != 0:
             raise AssertionError(f"the program ended with {code} after Exit")
 
-    setting = stored_settings()["Setting"]
-    stored = (setting.get("F_Sound"), setting.get("Keyupdown"))
+    stored = stored_tone()
     if stored != ("466.16376151809", "11"):
         raise AssertionError(f"the settings file holds F_Sound and Keyupdown {stored}")
     desktop.log(f"settings kept: F_Sound {stored[0]}, Keyupdown {stored[1]}")
