@@ -77,7 +77,8 @@ int main(int argc, char* argv[])
     bool mapped = false;
     bool painted = false;
     pollfd input{xcb_get_file_descriptor(connection), POLLIN, 0};
-    while (!painted) {
+    while (!painted && !xcb_connection_has_error(connection) &&
+           MillisecondsSince(start) < kTimeoutMs) {
         std::unique_ptr<xcb_generic_event_t, Free> event(xcb_poll_for_event(connection));
         if (!event) {
             int status = 0;
@@ -85,8 +86,6 @@ int main(int argc, char* argv[])
                 std::fprintf(stderr, "%s ended without showing a window\n", argv[1]);
                 return 1;
             }
-            if (xcb_connection_has_error(connection) || MillisecondsSince(start) > kTimeoutMs)
-                break;
             poll(&input, 1, 100);
             continue;
         }
