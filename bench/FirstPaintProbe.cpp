@@ -114,9 +114,14 @@ int main(int argc, char* argv[])
         }
     }
     std::fflush(stdout);
+    // Ended by its pid; killed if it is still there after ten seconds.
     kill(child, SIGTERM);
     int status = 0;
-    waitpid(child, &status, 0);
+    for (int tries = 0; waitpid(child, &status, WNOHANG) == 0; ++tries) {
+        if (tries == 100)
+            kill(child, SIGKILL);
+        poll(nullptr, 0, 100);
+    }
     xcb_disconnect(connection);
     if (!painted) {
         std::fprintf(stderr, "%s showed no painted window\n", argv[1]);
