@@ -110,7 +110,7 @@ void HelpViewer::buildWindow()
     browser_->setObjectName(QStringLiteral("helpBrowser"));
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({240, 520});
+    splitter->setSizes({280, 500});
     setCentralWidget(splitter);
 
     QToolBar* toolBar = addToolBar(QStringLiteral("Navigation"));
@@ -156,6 +156,9 @@ bool HelpViewer::openCollection()
     QHelpContentWidget* contents = engine_->contentWidget();
     contentsPage_->layout()->addWidget(contents);
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpViewer::showPage);
+    // The contents are built in the background too; all their topics are shown open.
+    connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents,
+            &QTreeView::expandAll);
 
     QHelpIndexWidget* index = engine_->indexWidget();
     indexPage_->layout()->addWidget(index);
