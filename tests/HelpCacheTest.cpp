@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,74 +10,48 @@
 // until the installed help changes.
 namespace {
 
-class HelpCacheTest : public testing::Test
+void Write(const QString& path, const QByteArray& contents)
 {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(cache.isValid() && installed.isValid());
-        qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
-        Write(QStringLiteral("Parvello.hlp"), "collection");
-        Write(QStringLiteral("parvello.qch"), "documentation");
-    }
-    void TearDown() override { qunsetenv("XDG_CACHE_HOME"); }
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
 
-    void Write(const QString& name, const QByteArray& contents)
-    {
-        QFile file(installed.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(contents);
-    }
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
-    QString CopyNow()
-    {
+TEST(HelpCache, KeepsACurrentCopyAndRenewsAStaleOne)
+{
+    QTemporaryDir cache, installed;
+    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
+    Write(installed.filePath(QStringLiteral("Parvello.hlp")), "collection");
+    Write(installed.filePath(QStringLiteral("parvello.qch")), "documentation");
+    const auto copyNow = [&] {
         QString problem;
         const std::optional<QString> copy =
             CopyHelpToCache(installed.filePath(QStringLiteral("Parvello.hlp")), problem);
         EXPECT_TRUE(copy.has_value()) << problem.toStdString();
-        return copy.value_or(QString());
-    }
+        return QDir(copy.value_or(QString()).section(QLatin1Char('/'), 0, -2));
+    };
 
-    static QByteArray Read(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    QTemporaryDir cache;
-    QTemporaryDir installed;
-};
-
-TEST_F(HelpCacheTest, CopiesTheCollectionAndItsDocumentationSideBySide)
-{
-    const QString copy = CopyNow();
-    ASSERT_TRUE(copy.startsWith(cache.path())) << copy.toStdString();
-    EXPECT_EQ(Read(copy), "collection");
-    EXPECT_EQ(Read(QFileInfo(copy).dir().filePath(QStringLiteral("parvello.qch"))),
-              "documentation");
-}
-
-TEST_F(HelpCacheTest, KeepsACurrentCopyWithItsSearchIndex)
-{
-    const QString copy = CopyNow();
-    const QString index = QFileInfo(copy).dir().filePath(QStringLiteral(".Parvello.hlp"));
+    const QDir copied = copyNow();
+    ASSERT_TRUE(copied.path().startsWith(cache.path())) << copied.path().toStdString();
+    EXPECT_EQ(Read(copied.filePath(QStringLiteral("Parvello.hlp"))), "collection");
+    EXPECT_EQ(Read(copied.filePath(QStringLiteral("parvello.qch"))), "documentation");
+    const QString index = copied.filePath(QStringLiteral(".Parvello.hlp"));
     ASSERT_TRUE(QDir().mkpath(index));
 
-    EXPECT_EQ(CopyNow(), copy);
-    EXPECT_TRUE(QFileInfo::exists(index)) << "a current copy was made again";
-}
+    EXPECT_EQ(copyNow(), copied);
+    EXPECT_TRUE(QDir(index).exists()) << "a current copy was made again";
 
-TEST_F(HelpCacheTest, MakesTheCopyAfreshWhenTheInstalledHelpChanges)
-{
-    const QString copy = CopyNow();
-    const QString index = QFileInfo(copy).dir().filePath(QStringLiteral(".Parvello.hlp"));
-    ASSERT_TRUE(QDir().mkpath(index));
-
-    Write(QStringLiteral("parvello.qch"), "newer documentation");
-    EXPECT_EQ(CopyNow(), copy);
-    EXPECT_EQ(Read(QFileInfo(copy).dir().filePath(QStringLiteral("parvello.qch"))),
-              "newer documentation");
-    EXPECT_FALSE(QFileInfo::exists(index)) << "the old search index was kept";
+    Write(installed.filePath(QStringLiteral("parvello.qch")), "newer documentation");
+    EXPECT_EQ(copyNow(), copied);
+    EXPECT_EQ(Read(copied.filePath(QStringLiteral("parvello.qch"))), "newer documentation");
+    EXPECT_FALSE(QDir(index).exists()) << "the old search index was kept";
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 } // namespace
