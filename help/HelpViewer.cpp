@@ -43,7 +43,6 @@ HelpViewer::HelpViewer(QString collectionPath, QWidget* parent)
 HelpViewer::~HelpViewer()
 {
     // The contents, index and search widgets read the engine's models: they go first.
-    browser_ = nullptr;
     delete centralWidget();
     delete engine_;
 }
