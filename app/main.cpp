@@ -1,8 +1,14 @@
-#include <cstdio>
+#include "alsa/AlsaSoundService.h"
+#include "ui/TForm1.h"
 
-// The main window does not exist yet; until it does, the program only says so.
-int main()
+#include <QApplication>
+
+int main(int argc, char* argv[])
 {
-    std::puts("Parvello Jr.: the tone engine is built, but there is no window yet.");
-    return 0;
+    QApplication application(argc, argv);
+    tone::AlsaSoundService sound;
+    ui::TForm1 form(sound);
+    QObject::connect(&form, &ui::TForm1::closed, &application, &QApplication::quit);
+    form.show();
+    return application.exec();
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QStringView>
+
+#include <cstdint>
+
+// Where the program keeps what it remembers between runs: two sections of named text values,
+// and what a load gives for a value that is missing.
+namespace settings {
+
+// The main window's outer bounds, in screen pixels.
+inline constexpr QStringView kLocateSection = u"Locate";
+inline constexpr QStringView kTopName = u"Top";
+inline constexpr QStringView kLeftName = u"Left";
+inline constexpr QStringView kWidthName = u"Width";
+inline constexpr QStringView kHeightName = u"Height";
+inline constexpr std::int32_t kDefaultTop = 20;
+inline constexpr std::int32_t kDefaultLeft = 20;
+inline constexpr std::int32_t kDefaultWidth = 300;
+inline constexpr std::int32_t kDefaultHeight = 349;
+
+// The last tone and the controls that chose it.
+inline constexpr QStringView kSettingSection = u"Setting";
+inline constexpr QStringView kPreviousFrequencyName = u"F_Sound_Old";
+inline constexpr QStringView kCurrentFrequencyName = u"F_Sound";
+inline constexpr QStringView kOctaveTextName = u"OctText";
+inline constexpr QStringView kNoteTextName = u"ToneText";
+inline constexpr QStringView kVolumeName = u"Volume";
+inline constexpr QStringView kNoteIndexName = u"Keyupdown";
+inline constexpr QStringView kOctaveName = u"Octave";
+inline constexpr QStringView kInstrumentName = u"Items";
+inline constexpr QStringView kPitchName = u"Pitch";
+// Both frequencies default to this text, written with a full stop whatever the locale.
+inline constexpr QStringView kDefaultFrequencyText = u"440.0";
+inline constexpr QStringView kDefaultOctaveText = u"4";
+inline constexpr QStringView kDefaultNoteText = u"A";
+// A packed wave-out volume of 200 out of 65535 in both channels: close to silent.
+inline constexpr std::int32_t kDefaultVolume = 200;
+inline constexpr std::int32_t kDefaultNoteIndex = 10;
+inline constexpr std::int32_t kDefaultOctave = 4;
+inline constexpr std::int32_t kDefaultInstrument = 0;
+inline constexpr std::int32_t kDefaultPitch = 440;
+
+} // namespace settings

@@ -1,0 +1,170 @@
+#include "NamedCase.h"
+#include "WindowFixture.h"
+
+#include "ui/controls/AutoSizeLabel.h"
+#include "ui/controls/MenuMarks.h"
+#include "ui/controls/VolumeSlider.h"
+
+#include <QAction>
+
+namespace {
+
+enum class Mode { Off, Sound };
+enum class Event { ClickSound, ClickOff, MenuSound, MenuOff };
+
+struct ModeCase
+{
+    std::string name;
+    Mode from;
+    Event event;
+    Mode to;
+    int tonesStarted;
+    int stops;
+};
+
+class ModeChange : public WindowTest, public testing::WithParamInterface<ModeCase>
+{
+};
+
+TEST_P(ModeChange, RunsTheModeHandlerAsOftenAsTheButtonBecomesChecked)
+{
+    const ModeCase& c = GetParam();
+    if (c.from == Mode::Sound)
+        enterSound();
+    switch (c.event) {
+    case Event::ClickSound:
+        form->RB_Sound->click();
+        break;
+    case Event::ClickOff:
+        form->RB_Off->click();
+        break;
+    case Event::MenuSound:
+        form->M_Sound1->trigger();
+        break;
+    case Event::MenuOff:
+        form->M_Off->trigger();
+        break;
+    }
+    const bool sound = c.to == Mode::Sound;
+    EXPECT_EQ(restarts(), c.tonesStarted);
+    EXPECT_EQ(stops(), c.stops);
+    EXPECT_EQ(form->RB_Sound->isChecked(), sound);
+    EXPECT_EQ(form->RB_Off->isChecked(), !sound);
+    EXPECT_EQ(form->marks->isMarked(form->M_Sound1), sound);
+    EXPECT_EQ(form->marks->isMarked(form->M_Off), !sound);
+    EXPECT_EQ(form->M_Sound1->isChecked(), sound);
+    EXPECT_EQ(form->M_Off->isChecked(), !sound);
+    if (c.tonesStarted + c.stops > 0) {
+        EXPECT_EQ(form->Volume->text(), sound ? QStringLiteral("SP Volume") : QStringLiteral(" "));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, ModeChange,
+    testing::Values(
+        ModeCase{"off_click_sound", Mode::Off, Event::ClickSound, Mode::Sound, 1, 0},
+        ModeCase{"off_menu_sound_starts_twice", Mode::Off, Event::MenuSound, Mode::Sound, 2, 0},
+        ModeCase{"sound_menu_sound_restarts", Mode::Sound, Event::MenuSound, Mode::Sound, 1, 0},
+        ModeCase{"sound_click_sound_runs_nothing", Mode::Sound, Event::ClickSound, Mode::Sound, 0,
+                 0},
+        ModeCase{"sound_click_off", Mode::Sound, Event::ClickOff, Mode::Off, 0, 1},
+        ModeCase{"sound_menu_off_stops_twice", Mode::Sound, Event::MenuOff, Mode::Off, 0, 2},
+        ModeCase{"off_menu_off", Mode::Off, Event::MenuOff, Mode::Off, 0, 1},
+        ModeCase{"off_click_off_runs_nothing", Mode::Off, Event::ClickOff, Mode::Off, 0, 0}),
+    CaseName<ModeCase>);
+
+TEST_F(WindowTest, OpensInOffModeWithTheDesignedMarks)
+{
+    EXPECT_TRUE(form->RB_Off->isChecked());
+    EXPECT_FALSE(form->RB_Measure->isEnabled());
+    EXPECT_FALSE(form->Open1->isEnabled());
+    EXPECT_TRUE(form->M_Off->isChecked());
+    EXPECT_TRUE(form->M_Veqolize->isChecked());
+    EXPECT_TRUE(form->M_Vkeep->isChecked());
+    EXPECT_TRUE(state().EqualizeEnabled);
+    EXPECT_TRUE(state().KeepVolumeEnabled);
+    EXPECT_EQ(form->Volume->text(), QStringLiteral("Volume"));
+    EXPECT_EQ(form->Volume1->value(), 65535);
+}
+
+TEST_F(WindowTest, EnteringSoundPlacesTheSliderFromTheStoredVolumeBeforeTheTone)
+{
+    form->RB_Sound->click();
+    EXPECT_EQ(form->Volume1->value(), 65335);
+    ASSERT_GE(sound.calls.size(), 2u);
+    // The slider's handler sets the stored volume, then the tone starts muted.
+    EXPECT_EQ(sound.calls[0], SoundCall::setVolume(0x00C800C8));
+    EXPECT_EQ(sound.calls[1], SoundCall::setVolume(0));
+    // The stored volume is rederived from the slider's new position: 200 in both channels.
+    EXPECT_EQ(state().OutputVolume, 0x00C800C8);
+}
+
+TEST_F(WindowTest, LoudnessToggleRestartsOnlyInSoundMode)
+{
+    form->M_Veqolize->trigger();
+    EXPECT_FALSE(form->M_Veqolize->isChecked());
+    EXPECT_FALSE(state().EqualizeEnabled);
+    EXPECT_EQ(restarts(), 0);
+
+    enterSound();
+    form->M_Veqolize->trigger();
+    EXPECT_TRUE(form->M_Veqolize->isChecked());
+    EXPECT_TRUE(state().EqualizeEnabled);
+    EXPECT_EQ(restarts(), 1);
+
+    form->M_Vkeep->trigger();
+    EXPECT_FALSE(form->M_Vkeep->isChecked());
+    EXPECT_FALSE(state().KeepVolumeEnabled);
+    EXPECT_EQ(restarts(), 1);
+}
+
+struct ExitCase
+{
+    std::string name;
+    bool keepVolume;
+    std::vector<SoundCall> calls;
+};
+
+class ExitCommand : public WindowTest, public testing::WithParamInterface<ExitCase>
+{
+};
+
+// Exit stops, hands the captured volume back and closes; the close stops again, frees the
+// images and hands the volume back once more only while keep-volume is on.
+TEST_P(ExitCommand, StopsRestoresThenClosesThroughTheCloseHandler)
+{
+    const ExitCase& c = GetParam();
+    state().SavedSystemVolume = 0x12345678;
+    enterSound();
+    if (!c.keepVolume)
+        form->M_Vkeep->trigger();
+    form->show();
+    form->M_Exit->trigger();
+    EXPECT_EQ(sound.calls, c.calls);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(state().ToneBufferA);
+    EXPECT_FALSE(state().ToneBufferB);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, ExitCommand,
+    testing::Values(ExitCase{"keep_volume",
+                             true,
+                             {SoundCall::stop(), SoundCall::setVolume(0x12345678),
+                              SoundCall::stop(), SoundCall::setVolume(0x12345678)}},
+                    ExitCase{
+                        "keep_volume_off",
+                        false,
+                        {SoundCall::stop(), SoundCall::setVolume(0x12345678), SoundCall::stop()}}),
+    CaseName<ExitCase>);
+
+TEST_F(WindowTest, ClosingByTheTitleBarRestoresOnlyWithKeepVolume)
+{
+    state().SavedSystemVolume = 0x1234;
+    form->M_Vkeep->trigger();
+    form->show();
+    form->close();
+    EXPECT_EQ(sound.calls, std::vector{SoundCall::stop()});
+}
+
+} // namespace

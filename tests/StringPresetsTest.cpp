@@ -1,0 +1,144 @@
+#include "NamedCase.h"
+#include "WindowFixture.h"
+
+#include "ui/controls/UserComboBox.h"
+
+#include <QStringList>
+
+namespace {
+
+struct InstrumentCase
+{
+    std::string name;
+    int index;
+    QStringList captions; // of the buttons shown, from the left
+    // The octave of each string, in the same order.
+    std::vector<std::int32_t> octaves;
+    std::vector<std::int32_t> notes;
+};
+
+class InstrumentChoice : public WindowTest, public testing::WithParamInterface<InstrumentCase>
+{
+};
+
+// Choosing an instrument labels and shows its strings and touches nothing else; each string
+// button then tunes note and octave to its string.
+TEST_P(InstrumentChoice, ShowsItsStringsAndEachButtonTunesToItsString)
+{
+    const InstrumentCase& c = GetParam();
+    enterSound();
+    form->ComboBox1->setCurrentIndex(c.index);
+    form->ComboBox1Change();
+    EXPECT_EQ(restarts(), 0);
+    EXPECT_EQ(form->tone->text(), QStringLiteral("A"));
+    const std::array<ui::RadioButton*, 6> buttons{form->SSelect1, form->SSelect2, form->SSelect3,
+                                                  form->SSelect4, form->SSelect5, form->SSelect6};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        const bool shown = i < static_cast<std::size_t>(c.captions.size());
+        EXPECT_EQ(buttons[i]->isVisibleTo(form.get()), shown);
+        EXPECT_FALSE(buttons[i]->isChecked());
+        if (!shown)
+            continue;
+        EXPECT_EQ(buttons[i]->text(), c.captions[static_cast<qsizetype>(i)]);
+        buttons[i]->click();
+        EXPECT_EQ(state().NoteIndex, c.notes[i]);
+        EXPECT_EQ(state().OctaveNumber, c.octaves[i]);
+        EXPECT_EQ(form->tone->text(), c.captions[static_cast<qsizetype>(i)]);
+        EXPECT_EQ(form->oct->text(), QString::number(c.octaves[i]));
+        EXPECT_TRUE(state().SuppressOctaveSound);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, InstrumentChoice,
+    testing::Values(
+        InstrumentCase{"none", 0, {}, {}, {}},
+        InstrumentCase{"violin", 1, {"G", "D", "A", "E"}, {3, 4, 4, 5}, {8, 3, 10, 5}},
+        InstrumentCase{"viola", 2, {"C", "G", "D", "A"}, {3, 3, 4, 4}, {1, 8, 3, 10}},
+        InstrumentCase{"cello", 3, {"C", "G", "D", "A"}, {2, 2, 3, 3}, {1, 8, 3, 10}},
+        InstrumentCase{
+            "contrabass", 4, {"B", "E", "A", "D", "G"}, {1, 2, 2, 3, 3}, {12, 5, 10, 3, 8}},
+        InstrumentCase{
+            "guitar", 5, {"E", "A", "D", "G", "B", "E"}, {2, 2, 3, 3, 3, 4}, {5, 10, 3, 8, 12, 5}},
+        InstrumentCase{"electric_bass", 6, {"E", "A", "D", "G"}, {2, 2, 3, 3}, {5, 10, 3, 8}}),
+    CaseName<InstrumentCase>);
+
+struct PresetRestartCase
+{
+    std::string name;
+    bool flagBefore;
+    // The edits before the click on the "Cello" string "D" (D3).
+    const char* noteText;
+    const char* octaveText;
+    int restarts;
+};
+
+class PresetClick : public WindowTest, public testing::WithParamInterface<PresetRestartCase>
+{
+};
+
+TEST_P(PresetClick, RestartsOncePerChangedEditThatTheFlagDoesNotSilence)
+{
+    const PresetRestartCase& c = GetParam();
+    enterSound();
+    form->ComboBox1->setCurrentIndex(3);
+    form->ComboBox1Change();
+    setNote(10, 4, c.noteText, c.octaveText);
+    state().SuppressOctaveSound = c.flagBefore;
+
+    form->SSelect3->click();
+
+    EXPECT_EQ(sound.startedFrequencies,
+              std::vector<long double>(static_cast<std::size_t>(c.restarts), At440(3, 3)));
+    EXPECT_TRUE(state().SuppressOctaveSound);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, PresetClick,
+    testing::Values(PresetRestartCase{"note_only", false, "A", "3", 1},
+                    PresetRestartCase{"both_flag_clear", false, "A", "4", 2},
+                    PresetRestartCase{"both_flag_set", true, "A", "4", 1},
+                    PresetRestartCase{"octave_only_flag_clear", false, "D", "4", 1},
+                    PresetRestartCase{"octave_only_flag_set", true, "D", "4", 0},
+                    PresetRestartCase{"neither", false, "D", "3", 0}),
+    CaseName<PresetRestartCase>);
+
+TEST_F(WindowTest, ClickingTheCheckedStringAgainDoesNothing)
+{
+    form->ComboBox1->setCurrentIndex(5);
+    form->ComboBox1Change();
+    form->SSelect1->click();
+    form->UpDown1Click(0);
+    ASSERT_TRUE(state().SuppressOctaveSound);
+    state().SuppressOctaveSound = false;
+    form->SSelect1->click();
+    EXPECT_EQ(state().NoteIndex, 6);
+    EXPECT_FALSE(state().SuppressOctaveSound);
+}
+
+TEST_F(WindowTest, WithoutASelectedInstrumentButtonsStayAndOnlyTheFlagIsSet)
+{
+    form->ComboBox1->setCurrentIndex(5);
+    form->ComboBox1Change();
+    form->ComboBox1->setCurrentIndex(-1);
+    form->ComboBox1Change();
+    EXPECT_TRUE(form->SSelect6->isVisibleTo(form.get()));
+    form->SSelect2->click();
+    EXPECT_EQ(state().NoteIndex, 10);
+    EXPECT_EQ(form->tone->text(), QStringLiteral("A"));
+    EXPECT_TRUE(state().SuppressOctaveSound);
+}
+
+TEST_F(WindowTest, OffModePresetTunesTheNextTone)
+{
+    form->ComboBox1->setCurrentIndex(1);
+    form->ComboBox1Change();
+    form->tone->setText(QStringLiteral("E"));
+    form->SSelect2->click();
+    EXPECT_EQ(restarts(), 0);
+    form->RB_Sound->click();
+    EXPECT_EQ(sound.startedFrequencies, std::vector{At440(3, 4)});
+}
+
+} // namespace

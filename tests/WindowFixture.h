@@ -1,0 +1,93 @@
+#pragma once
+
+#include "FakeSoundService.h"
+
+#include "ui/TForm1.h"
+#include "ui/controls/FieldEdit.h"
+#include "ui/controls/PitchSpinEdit.h"
+#include "ui/controls/RadioButton.h"
+
+#include "tone/NoteFrequency.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+// The frequency of a note at the default reference pitch.
+inline long double At440(std::int32_t note, std::int32_t octave)
+{
+    return tone::NoteFrequency(440, note, octave);
+}
+
+// A sound service that also notes the frequency of every tone it is asked to play, read from
+// the window's state when the image is handed over.
+class ToneRecordingSoundService : public FakeSoundService
+{
+public:
+    const tone::ToneState* state = nullptr;
+    std::vector<long double> startedFrequencies;
+
+    void playLooped(std::span<const std::uint8_t> image) override
+    {
+        FakeSoundService::playLooped(image);
+        startedFrequencies.push_back(state->CurrentFrequency);
+    }
+    int count(SoundCall::Kind kind) const
+    {
+        int n = 0;
+        for (const SoundCall& call : calls)
+            n += call.kind == kind;
+        return n;
+    }
+};
+
+// The main window on a fake sound service, with what its creation asked of the service
+// forgotten, so that a test sees only what its own actions cause.
+class WindowTest : public testing::Test
+{
+protected:
+    ToneRecordingSoundService sound;
+    std::unique_ptr<ui::TForm1> form;
+
+    void SetUp() override
+    {
+        form = std::make_unique<ui::TForm1>(sound);
+        sound.state = &form->toneState();
+        forget();
+    }
+
+    tone::ToneState& state() { return form->toneState(); }
+    void forget()
+    {
+        sound.calls.clear();
+        sound.startedFrequencies.clear();
+    }
+    int restarts() const { return static_cast<int>(sound.startedFrequencies.size()); }
+    int stops() const { return sound.count(SoundCall::Kind::Stop); }
+
+    // Selects Sound mode by clicking its button, then forgets the tone that started.
+    void enterSound()
+    {
+        form->RB_Sound->click();
+        forget();
+    }
+    void setNote(std::int32_t note, std::int32_t octave, const char* noteText,
+                 const char* octaveText)
+    {
+        state().NoteIndex = note;
+        state().OctaveNumber = octave;
+        const bool sound = form->RB_Sound->isChecked();
+        // Written in Off mode, so that no handler restarts anything.
+        if (sound)
+            form->RB_Off->setCheckedState(true);
+        form->tone->setText(QString::fromUtf8(noteText));
+        form->oct->setText(QString::fromUtf8(octaveText));
+        state().NoteIndex = note;
+        state().OctaveNumber = octave;
+        state().SuppressOctaveSound = false;
+        if (sound)
+            enterSound();
+        forget();
+    }
+};

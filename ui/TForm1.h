@@ -1,0 +1,164 @@
+#pragma once
+
+#include "tone/SoundService.h"
+#include "tone/ToneState.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+
+namespace ui {
+
+class AutoSizeLabel;
+class FieldEdit;
+class MenuMarks;
+class PitchSpinEdit;
+class RadioButton;
+class UpDownArrows;
+class UserComboBox;
+class VolumeSlider;
+
+// What the help menu asks of the help viewer.
+enum class HelpCommand { Contents, KeywordSearch, HelpOnHelp };
+
+// The main window: a fixed layout of pixel-placed controls, and one handler per control
+// event, named after the control and the event. The handlers nest: setting a text runs the
+// edit's change handler inside the call, before the statement that follows it.
+//
+// The window owns the tone engine's state for the whole run and plays through the sound
+// service it is given, which must outlive it. Everything runs on the user-interface thread.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(tone::SoundService& sound, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    tone::ToneState& toneState() { return state_; }
+
+    // The About box that About shows; it is created after the window, hidden.
+    void setAboutBox(QWidget* aboutBox) { AboutBox = aboutBox; }
+    // Where the help commands go.
+    void setHelpHandler(std::function<void(HelpCommand)> handler)
+    {
+        helpHandler_ = std::move(handler);
+    }
+
+    // The controls, named as the design names them (each is also its object name).
+    AutoSizeLabel* Volume = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    PitchSpinEdit* Pitch = nullptr;
+    UpDownArrows* UpDown1 = nullptr;
+    FieldEdit* tone = nullptr;
+    FieldEdit* oct = nullptr;
+    VolumeSlider* Volume1 = nullptr;
+    AutoSizeLabel* StaticText1 = nullptr;
+    AutoSizeLabel* StaticText2 = nullptr;
+    UserComboBox* ComboBox1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    RadioButton* SSelect1 = nullptr;
+    RadioButton* SSelect2 = nullptr;
+    RadioButton* SSelect3 = nullptr;
+    RadioButton* SSelect4 = nullptr;
+    RadioButton* SSelect5 = nullptr;
+    RadioButton* SSelect6 = nullptr;
+    QFrame* M_function = nullptr;
+    RadioButton* RB_Sound = nullptr;
+    RadioButton* RB_Measure = nullptr;
+    RadioButton* RB_Off = nullptr;
+
+    // The menu.
+    QMenu* M_Sound = nullptr;
+    QAction* M_Sound1 = nullptr;
+    QAction* Open1 = nullptr;
+    QAction* M_Off = nullptr;
+    QMenu* M_Setup = nullptr;
+    QAction* M_Veqolize = nullptr;
+    QAction* M_Vkeep = nullptr;
+    QAction* M_Exit = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Contents1 = nullptr;
+    QAction* SearchforHelpOn1 = nullptr;
+    QAction* HowtoUseHelp1 = nullptr;
+    QAction* About1 = nullptr;
+    // Sets and clears the menu's check marks and bullets; only handlers change them.
+    MenuMarks* marks = nullptr;
+
+    QWidget* AboutBox = nullptr;
+
+    // Note entry and stepping.
+    void UpDown1Click(int direction);
+    void toneChange();
+    void octChange();
+    void PitchChange();
+    // The volume slider, in every mode.
+    void Volume1Change(int position);
+    // Instrument string presets.
+    void ComboBox1Change();
+    void SSelect1Click() { SelectString(1); }
+    void SSelect2Click() { SelectString(2); }
+    void SSelect3Click() { SelectString(3); }
+    void SSelect4Click() { SelectString(4); }
+    void SSelect5Click() { SelectString(5); }
+    void SSelect6Click() { SelectString(6); }
+    // Modes and menu commands.
+    void RB_SoundClick();
+    void RB_OffClick();
+    void RB_MeasureClick();
+    void M_Sound1Click();
+    void M_OffClick();
+    void M_VeqolizeClick();
+    void M_VkeepClick();
+    void M_ExitClick();
+    void About1Click();
+    void Contents1Click();
+    void SearchforHelpOn1Click();
+    void HowtoUseHelp1Click();
+
+    // Creation and close.
+    void FormCreate();
+    void FormClose();
+
+    // Builds the tone of the current note at the reference pitch in `Pitch`, and plays it
+    // at the slider's volume.
+    void Tone_Sound(long double frequency);
+
+signals:
+    // The window has closed; the program ends.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls(QWidget* client);
+    void createModePanel(QWidget* client);
+    void createMenu();
+    void setTabOrder();
+    void connectHandlers();
+    // Runs `handler` whenever `button` becomes checked.
+    void connectOnSelect(RadioButton* button, void (TForm1::*handler)());
+    bool inSoundMode() const;
+    // The string buttons from the left.
+    std::array<RadioButton*, 6> stringButtons() const;
+    // Tunes to open string `string` (1 = leftmost) of the chosen instrument.
+    void SelectString(int string);
+
+    tone::SoundService& sound_;
+    tone::ToneState state_;
+    std::function<void(HelpCommand)> helpHandler_;
+};
+
+} // namespace ui
