@@ -14,12 +14,13 @@
 
 namespace {
 
-// The box's face in pixels of em height, asked for by name first and otherwise given by
-// IPA's proportional Gothic, which has the same metrics class and the same Japanese glyphs.
+// The box's face in pixels of em height, asked for by its Japanese and its Latin name first
+// and otherwise given by IPA's proportional Gothic, which Debian ships.
 QFont GothicFont(int pixelSize, bool bold = false)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")});
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic")});
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;
