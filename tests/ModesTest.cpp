@@ -168,3 +168,28 @@ TEST_F(WindowTest, ClosingByTheTitleBarRestoresOnlyWithKeepVolume)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowTest, HelpCommandsAskTheViewerForTheirOwnPage)
+{
+    std::vector<ui::HelpCommand> asked;
+    form->setHelpHandler([&asked](ui::HelpCommand command) { asked.push_back(command); });
+    form->HowtoUseHelp1->trigger();
+    form->Contents1->trigger();
+    form->SearchforHelpOn1->trigger();
+    EXPECT_EQ(asked, (std::vector{ui::HelpCommand::HelpOnHelp, ui::HelpCommand::Contents,
+                                  ui::HelpCommand::KeywordSearch}));
+}
+
+TEST_F(WindowTest, AboutShowsTheBoxWithoutDisablingTheWindow)
+{
+    QWidget box;
+    form->setAboutBox(&box);
+    form->show();
+    form->About1->trigger();
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_TRUE(form->isEnabled());
+}
+
+} // namespace

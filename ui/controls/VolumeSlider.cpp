@@ -15,7 +15,9 @@ public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option,
                     const QWidget* widget) const override
     {
-        if (metric == PM_SliderLength && widget == slider_)
+        // Styles ask for the thumb's length with or without naming the widget; this style
+        // serves only the one slider it was set on.
+        if (metric == PM_SliderLength && (widget == nullptr || widget == slider_))
             return length_;
         return QProxyStyle::pixelMetric(metric, option, widget);
     }

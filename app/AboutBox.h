@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDialog>
+
+// The About box: a small modeless dialog that names the product and its version.
+//
+// It is created once, hidden, and shown on demand with showInFront(). OK, Enter and the
+// close box hide it without destroying it, so it comes back where the user left it; Escape
+// does nothing, as the box has no cancel button. It never keeps the application running:
+// closing the main window ends the program even while the box is visible.
+class TAboutBox : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    // Makes the box visible and brings it to the front, leaving the main window usable.
+    // The first showing places it at the centre of the screen; a box that is already
+    // visible is only raised.
+    void showInFront();
+
+    void setVisible(bool visible) override;
+
+public slots:
+    void OKButtonClick();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void placeAtScreenCentre();
+
+    // Set once the box has been placed for its first showing; from then on it keeps
+    // wherever it was last.
+    bool placed_ = false;
+};

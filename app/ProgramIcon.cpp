@@ -1,0 +1,7 @@
+#include "app/ProgramIcon.h"
+
+QIcon ProgramIcon()
+{
+    // A PNG rendered from icons/parvello.svg at build time and embedded as a resource.
+    return QIcon(QStringLiteral(":/icons/parvello-32.png"));
+}
