@@ -5,20 +5,9 @@
 # PNG, and the help collection where the program looks for it (../share/parvello from
 # its own folder).
 #
-#   check-install.sh BUILD_FOLDER [--without-icon] [--without-help]
-#
-# The two options leave out parts that the source tree does not hold yet.
+#   check-install.sh BUILD_FOLDER
 set -euo pipefail
 build=$1
-shift
-with_icon=yes with_help=yes
-for option in "$@"; do
-    case $option in
-    --without-icon) with_icon= ;;
-    --without-help) with_help= ;;
-    *) echo "unknown option $option" >&2; exit 2 ;;
-    esac
-done
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 failures=0
@@ -43,15 +32,13 @@ if [ -f "$desktop" ]; then
     icon=$(entry Icon)
     [ "$icon" = parvello ] || fail "the menu entry's icon is '$icon'"
 fi
-if [ -n "$with_icon" ]; then
-    need_file "share/icons/hicolor/scalable/apps/parvello.svg"
-    need_file "share/icons/hicolor/32x32/apps/parvello.png"
-    png=$prefix/share/icons/hicolor/32x32/apps/parvello.png
-    if [ -f "$png" ]; then
-        # Width and height are the big-endian words at bytes 16 and 20 of a PNG.
-        size=$(od -An -tu1 -j16 -N8 "$png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
-        [ "$size" = 32x32 ] || fail "the PNG icon is $size, not 32x32"
-    fi
+need_file share/icons/hicolor/scalable/apps/parvello.svg
+need_file share/icons/hicolor/32x32/apps/parvello.png
+png=$prefix/share/icons/hicolor/32x32/apps/parvello.png
+if [ -f "$png" ]; then
+    # Width and height are the big-endian words at bytes 16 and 20 of a PNG.
+    size=$(od -An -tu1 -j16 -N8 "$png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
+    [ "$size" = 32x32 ] || fail "the PNG icon is $size, not 32x32"
 fi
 
 metainfo=$prefix/share/metainfo/com.veltrane.ParvelloJr.metainfo.xml
@@ -63,7 +50,23 @@ if [ -f "$metainfo" ]; then
         fail "the software-centre description launches another menu entry"
 fi
 
-[ -z "$with_help" ] || need_file share/parvello/Parvello.hlp
+need_file share/parvello/Parvello.hlp
+need_file share/parvello/parvello.qch
+# The collection names its documentation files; each must be found from the installed
+# collection, not from the build folder.
+collection=$prefix/share/parvello/Parvello.hlp
+if [ -f "$collection" ]; then
+    missing=$(/usr/bin/python3 - "$collection" <<'PY'
+import os, sqlite3, sys
+collection = sys.argv[1]
+for (path,) in sqlite3.connect(collection).execute("SELECT FilePath FROM NamespaceTable"):
+    found = os.path.join(os.path.dirname(collection), path)
+    if path.startswith("/") or not os.path.isfile(found):
+        print(path)
+PY
+    )
+    [ -z "$missing" ] || fail "the help collection names documentation not installed: $missing"
+fi
 
 [ "$failures" -eq 0 ] && echo "install checked: $prefix"
 exit $((failures > 0))
