@@ -222,14 +222,4 @@ TEST_F(SettingsWindowTest, MaximisedWindowIsSavedAtItsMaximisedBoundsAndReopensU
     EXPECT_EQ(form->frameGeometry(), maximised);
 }
 
-TEST_F(SettingsWindowTest, MinimisedWindowIsSavedAtItsBoundsBeforeMinimising)
-{
-    startWith("[Locate]\nTop=50\nLeft=60\nWidth=320\nHeight=400\n");
-    form->show();
-    form->showMinimized();
-
-    form->close();
-    EXPECT_EQ(storedBounds(), QRect(60, 50, 320, 400));
-}
-
 } // namespace

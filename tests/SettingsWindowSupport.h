@@ -52,13 +52,6 @@ protected:
                 read(settings::kHeightName)};
     }
 
-    std::vector<QString> shownErrorTexts() const
-    {
-        std::vector<QString> texts;
-        for (const ShownErrorBox& box : errorBoxes.boxes)
-            texts.push_back(box.text);
-        return texts;
-    }
     int visibleStringButtons() const
     {
         int visible = 0;

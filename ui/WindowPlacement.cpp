@@ -87,7 +87,8 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event)
     // has framed it and moved its client area inside the frame.
     if (watched == &window_ && pendingOuterSize_) {
         const QEvent::Type type = event->type();
-        if (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize) {
+        if (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize ||
+            type == QEvent::WindowActivate) {
             if (!FrameMargins(window_).isNull())
                 applyOuterSize();
         }
