@@ -2,6 +2,7 @@
 #include "app/AboutBox.h"
 #include "app/ProgramIcon.h"
 #include "help/HelpViewer.h"
+#include "settings/SettingsStore.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -9,19 +10,24 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    // The help viewer keeps its working copy under these names in the user's cache folder.
-    QCoreApplication::setOrganizationName(QStringLiteral("Veltrane"));
-    QCoreApplication::setApplicationName(QStringLiteral("ParvelloJr"));
+    // The program's identity, under which the help viewer keeps its working copy in the
+    // user's cache folder. Its title, "Parvello Jr." (ui/ApplicationTitle.h), captions the
+    // error display and is not made the display name, which Qt would append to every
+    // window's caption.
+    QApplication::setOrganizationName(settings::kOrganisationName.toString());
+    QApplication::setApplicationName(settings::kApplicationName.toString());
     QGuiApplication::setDesktopFileName(QStringLiteral("parvello"));
     application.setWindowIcon(ProgramIcon());
 
     tone::AlsaSoundService sound;
-    ui::TForm1 form(sound);
-    TAboutBox aboutBox;
-    form.setAboutBox(&aboutBox);
-    // Built on first use, so that start-up does not pay for the help engine.
+    // Loads the stored placement and last tone as it is created.
+    ui::TForm1 Form1(sound);
+    TAboutBox AboutBox;
+    Form1.setAboutBox(&AboutBox);
+    // The help collection "Parvello.hlp" (help/HelpFilePath.h); the viewer is built on first
+    // use, so that start-up does not pay for the help engine.
     HelpViewer help;
-    form.setHelpHandler([&help](ui::HelpCommand command) {
+    Form1.setHelpHandler([&help](ui::HelpCommand command) {
         switch (command) {
         case ui::HelpCommand::Contents:
             help.showContents();
@@ -36,7 +42,7 @@ int main(int argc, char* argv[])
     });
 
     // Closing the main window ends the program, whatever other window is open.
-    QObject::connect(&form, &ui::TForm1::closed, &application, &QApplication::quit);
-    form.show();
+    QObject::connect(&Form1, &ui::TForm1::closed, &application, &QApplication::quit);
+    Form1.show();
     return application.exec();
 }

@@ -12,8 +12,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
 #include <ostream>
+#include <sys/resource.h>
 
 // Shows a QString as its text in GoogleTest's messages.
 inline void PrintTo(const QString& text, std::ostream* os)
@@ -21,20 +23,20 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-// Gives each test a configuration folder of its own. QSettings reads XDG_CONFIG_HOME only
-// once per process, so the folder is set through QSettings::setPath.
-class SettingsStoreTest : public testing::Test
+// A configuration folder of the store's own for as long as the object lives. QSettings reads
+// XDG_CONFIG_HOME only once per process, so the folder is set through QSettings::setPath.
+class TemporarySettingsFolder
 {
-protected:
-    void SetUp() override
+public:
+    TemporarySettingsFolder()
     {
-        ASSERT_TRUE(configFolder_.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configFolder_.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder_.path());
     }
 
-    QString configFolder() const { return configFolder_.path(); }
-    QString storeFolder() const { return configFolder_.filePath("Veltrane"); }
-    QString storeFile() const { return configFolder_.filePath("Veltrane/ParvelloJr.conf"); }
+    bool isValid() const { return folder_.isValid(); }
+    QString path() const { return folder_.path(); }
+    QString storeFolder() const { return folder_.filePath("Veltrane"); }
+    QString storeFile() const { return folder_.filePath("Veltrane/ParvelloJr.conf"); }
 
     // Writes the store's file as a user editing it by hand would.
     void writeStoreFile(const QByteArray& contents) const
@@ -52,7 +54,50 @@ protected:
     }
 
 private:
-    QTemporaryDir configFolder_;
+    QTemporaryDir folder_;
+};
+
+// Gives each test a configuration folder of its own.
+class SettingsStoreTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(configFolder_.isValid()); }
+
+    QString configFolder() const { return configFolder_.path(); }
+    QString storeFolder() const { return configFolder_.storeFolder(); }
+    QString storeFile() const { return configFolder_.storeFile(); }
+    void writeStoreFile(const QByteArray& contents) const
+    {
+        configFolder_.writeStoreFile(contents);
+    }
+    QByteArray storeFileContents() const { return configFolder_.storeFileContents(); }
+
+private:
+    TemporarySettingsFolder configFolder_;
+};
+
+// Makes every file write of this process fail, as a full disk would, root's included.
+class FullDisk
+{
+public:
+    FullDisk() : previousHandler_(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &previousLimit_);
+        rlimit noBytes = previousLimit_;
+        noBytes.rlim_cur = 0;
+        setrlimit(RLIMIT_FSIZE, &noBytes);
+    }
+    ~FullDisk()
+    {
+        setrlimit(RLIMIT_FSIZE, &previousLimit_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+private:
+    void (*previousHandler_)(int);
+    rlimit previousLimit_{};
 };
 
 // Sets the user's locale for one test.

@@ -4,10 +4,8 @@
 
 #include <QFileInfo>
 
-#include <csignal>
 #include <cstdint>
 #include <limits>
-#include <sys/resource.h>
 
 namespace {
 
@@ -172,30 +170,6 @@ TEST_F(SettingsStoreTest, StoreFolderThatIsAFileGivesDefaultsAndFailsToCreateSec
     EXPECT_TRUE(RaisesSettingsError([&] { store.WriteTextSetting(kSection, u"ToneText", "A"); },
                                     "キー Setting の作成に失敗しました"));
 }
-
-// Makes every file write of this process fail, as a full disk would, root's included.
-class FullDisk
-{
-public:
-    FullDisk() : previousHandler_(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &previousLimit_);
-        rlimit noBytes = previousLimit_;
-        noBytes.rlim_cur = 0;
-        setrlimit(RLIMIT_FSIZE, &noBytes);
-    }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &previousLimit_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-    FullDisk(const FullDisk&) = delete;
-    FullDisk& operator=(const FullDisk&) = delete;
-
-private:
-    void (*previousHandler_)(int);
-    rlimit previousLimit_{};
-};
 
 TEST_F(SettingsStoreTest, FailedWriteNamesTheValueInAnExistingSectionAndLeavesTheStoreAsItWas)
 {

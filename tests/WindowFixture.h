@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ErrorBoxRecorder.h"
 #include "FakeSoundService.h"
+#include "SettingsStoreSupport.h"
 
 #include "ui/TForm1.h"
 #include "ui/controls/FieldEdit.h"
@@ -27,11 +29,18 @@ class ToneRecordingSoundService : public FakeSoundService
 public:
     const tone::ToneState* state = nullptr;
     std::vector<long double> startedFrequencies;
+    // For each stop, whether a tone image was still allocated when it came.
+    std::vector<bool> imageHeldAtStop;
 
     void playLooped(std::span<const std::uint8_t> image) override
     {
         FakeSoundService::playLooped(image);
         startedFrequencies.push_back(state->CurrentFrequency);
+    }
+    void stop() override
+    {
+        FakeSoundService::stop();
+        imageHeldAtStop.push_back(state && (state->ToneBufferA || state->ToneBufferB));
     }
     int count(SoundCall::Kind kind) const
     {
@@ -42,19 +51,32 @@ public:
     }
 };
 
-// The main window on a fake sound service, with what its creation asked of the service
-// forgotten, so that a test sees only what its own actions cause.
+// The main window on a fake sound service and a settings store in a temporary folder, with
+// what its creation asked of the service forgotten, so that a test sees only what its own
+// actions cause. Error boxes are noted, not shown.
 class WindowTest : public testing::Test
 {
 protected:
+    TemporarySettingsFolder settingsFolder;
+    ErrorBoxRecorder errorBoxes;
     ToneRecordingSoundService sound;
     std::unique_ptr<ui::TForm1> form;
 
     void SetUp() override
     {
+        ASSERT_TRUE(settingsFolder.isValid());
+        start();
+        forget();
+    }
+
+    // Creates the main window as a start of the program does; it loads the stored settings.
+    // A window that is there already goes without saving anything.
+    void start()
+    {
+        sound.state = nullptr;
+        form.reset();
         form = std::make_unique<ui::TForm1>(sound);
         sound.state = &form->toneState();
-        forget();
     }
 
     tone::ToneState& state() { return form->toneState(); }
@@ -62,6 +84,7 @@ protected:
     {
         sound.calls.clear();
         sound.startedFrequencies.clear();
+        sound.imageHeldAtStop.clear();
     }
     int restarts() const { return static_cast<int>(sound.startedFrequencies.size()); }
     int stops() const { return sound.count(SoundCall::Kind::Stop); }

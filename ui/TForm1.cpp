@@ -1,6 +1,8 @@
 #include "TForm1.h"
 
+#include "ErrorDisplay.h"
 #include "StringPresetTable.h"
+#include "WindowPlacement.h"
 #include "controls/AutoSizeLabel.h"
 #include "controls/FieldEdit.h"
 #include "controls/MenuMarks.h"
@@ -44,8 +46,11 @@ TForm1::TForm1(tone::SoundService& sound, QWidget* parent) : QMainWindow(parent)
     setTabOrder();
     Pitch->setFocus();
     // The designed outer bounds; the stored placement replaces them at start-up.
-    move(4, 30);
-    resize(300, 349);
+    placement_ = new WindowPlacement(*this);
+    placement_->setLeft(4);
+    placement_->setTop(30);
+    placement_->setOuterWidth(300);
+    placement_->setOuterHeight(349);
 
     // Handlers are bound last, so that building the window runs none of them.
     connectHandlers();
@@ -310,6 +315,11 @@ void TForm1::HowtoUseHelp1Click()
 
 void TForm1::FormCreate()
 {
+    // Settings that fail to load keep their defaults, and the rest of the start-up still
+    // runs: the volume is captured and the toggles match their check marks.
+    RunShowingErrors([this] { LoadSettings(); });
+    // Also after a failed load, which may have moved the window's top edge alone.
+    keepWithinReach();
     tone::StopTone(sound_);
     tone::CaptureSystemVolume(state_, sound_);
     state_.EqualizeEnabled = true;
@@ -320,6 +330,9 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
+    // A store that cannot be written must not keep the user from closing the program while
+    // a tone plays: its error is shown, and the close goes on.
+    RunShowingErrors([this] { SaveSettings(); });
     // Stopped before the images are freed: the sound service may still be reading one.
     tone::StopTone(sound_);
     tone::ReleaseToneBuffers(state_);

@@ -24,6 +24,7 @@ class RadioButton;
 class UpDownArrows;
 class UserComboBox;
 class VolumeSlider;
+class WindowPlacement;
 
 // What the help menu asks of the help viewer.
 enum class HelpCommand { Contents, KeywordSearch, HelpOnHelp };
@@ -127,9 +128,15 @@ public:
     void SearchforHelpOn1Click();
     void HowtoUseHelp1Click();
 
-    // Creation and close.
+    // Creation and close. Neither lets an error of the settings store escape: it is shown in
+    // the default error display, and the window still opens, or still closes.
     void FormCreate();
     void FormClose();
+
+    // The window's placement and the last tone, from and to the user's settings. Both raise
+    // settings::SettingsError and stop at the value that failed.
+    void LoadSettings();
+    void SaveSettings();
 
     // Builds the tone of the current note at the reference pitch in `Pitch`, and plays it
     // at the slider's volume.
@@ -155,10 +162,13 @@ private:
     std::array<RadioButton*, 6> stringButtons() const;
     // Tunes to open string `string` (1 = leftmost) of the chosen instrument.
     void SelectString(int string);
+    // Brings a window placed entirely off every screen back to the default placement.
+    void keepWithinReach();
 
     tone::SoundService& sound_;
     tone::ToneState state_;
     std::function<void(HelpCommand)> helpHandler_;
+    WindowPlacement* placement_ = nullptr;
 };
 
 } // namespace ui

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "WindowFixture.h"
+
+#include "settings/SettingsLayout.h"
+#include "settings/SettingsStore.h"
+
+#include <QDir>
+
+#include <string>
+
+// A main window whose runs are followed across restarts of the program.
+class SettingsWindowTest : public WindowTest
+{
+protected:
+    // Starts the program on a store file written by hand; an empty text gives a first run,
+    // with no store at all.
+    void startWith(const QByteArray& storeFile)
+    {
+        form.reset();
+        ASSERT_TRUE(QDir(settingsFolder.storeFolder()).removeRecursively());
+        if (!storeFile.isEmpty())
+            settingsFolder.writeStoreFile(storeFile);
+        start();
+    }
+
+    // Closes the window, which saves its settings, and starts the program again.
+    void restart()
+    {
+        form->close();
+        start();
+        forget();
+    }
+
+    // A stored text, or "<missing>".
+    static QString stored(QStringView section, QStringView name)
+    {
+        return settings::SettingsStore().ReadTextSetting(section, name, u"<missing>");
+    }
+    static QString storedSetting(QStringView name)
+    {
+        return stored(settings::kSettingSection, name);
+    }
+    // The stored outer bounds.
+    static QRect storedBounds()
+    {
+        const settings::SettingsStore store;
+        const auto read = [&](QStringView name) {
+            return store.ReadIntegerSetting(settings::kLocateSection, name, -99999);
+        };
+        return {read(settings::kLeftName), read(settings::kTopName), read(settings::kWidthName),
+                read(settings::kHeightName)};
+    }
+
+    int visibleStringButtons() const
+    {
+        int visible = 0;
+        for (const ui::RadioButton* button : {form->SSelect1, form->SSelect2, form->SSelect3,
+                                              form->SSelect4, form->SSelect5, form->SSelect6})
+            visible += !button->isHidden();
+        return visible;
+    }
+};

@@ -1,0 +1,260 @@
+#include "NamedCase.h"
+#include "SettingsWindowSupport.h"
+
+#include "ui/controls/MenuMarks.h"
+#include "ui/controls/UserComboBox.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+using namespace settings;
+
+const std::vector<SoundCall> kCaptureAndMute = {SoundCall::stop(), SoundCall::readVolume(),
+                                                SoundCall::setVolume(0)};
+
+// The rest of the start-up has run: the tone is stopped, the volume captured and muted, and
+// both toggles are on.
+void ExpectStartedUp(ui::TForm1& form, const ToneRecordingSoundService& sound)
+{
+    EXPECT_EQ(sound.calls, kCaptureAndMute);
+    EXPECT_TRUE(form.toneState().EqualizeEnabled);
+    EXPECT_TRUE(form.toneState().KeepVolumeEnabled);
+    EXPECT_EQ(form.toneState().PlaybackSlot, 0);
+    EXPECT_TRUE(form.RB_Off->isChecked());
+}
+
+struct FirstRunCase
+{
+    std::string name;
+    QLocale locale;
+};
+
+class FirstRun : public SettingsWindowTest, public testing::WithParamInterface<FirstRunCase>
+{
+};
+
+// The built-in frequencies are read the same whatever the user's decimal separator.
+TEST_P(FirstRun, OpensWithTheDefaultsAndLeavesAnEmptyStore)
+{
+    const ScopedDefaultLocale locale(GetParam().locale);
+    startWith({});
+
+    EXPECT_TRUE(errorBoxes.boxes.empty());
+    EXPECT_EQ(form->frameGeometry(), QRect(20, 20, 300, 349));
+    EXPECT_EQ(state().PreviousFrequency, 440.0L);
+    EXPECT_EQ(state().CurrentFrequency, 440.0L);
+    EXPECT_EQ(form->oct->text(), "4");
+    EXPECT_EQ(form->tone->text(), "A");
+    EXPECT_EQ(state().OutputVolume, 200);
+    EXPECT_EQ(state().NoteIndex, 10);
+    EXPECT_EQ(state().OctaveNumber, 4);
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(form->ComboBox1->currentText(), "None");
+    EXPECT_EQ(visibleStringButtons(), 0);
+    EXPECT_EQ(form->Pitch->text(), "440");
+    EXPECT_TRUE(form->marks->isMarked(form->M_Veqolize));
+    EXPECT_TRUE(form->marks->isMarked(form->M_Vkeep));
+    ExpectStartedUp(*form, sound);
+    EXPECT_TRUE(QFileInfo(settingsFolder.storeFile()).isFile());
+    EXPECT_EQ(settingsFolder.storeFileContents(), QByteArray());
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, FirstRun,
+                         testing::Values(FirstRunCase{"full_stop_separator", QLocale::c()},
+                                         FirstRunCase{"comma_separator",
+                                                      QLocale(QLocale::German, QLocale::Germany)}),
+                         CaseName<FirstRunCase>);
+
+// A store that fails to load: the error is shown, what was read before it stays, the rest
+// keeps its defaults, and the start-up goes on.
+struct LoadErrorCase
+{
+    std::string name;
+    QByteArray file = {};
+    QString shownText = {};
+    QRect bounds = QRect(20, 20, 300, 349);
+    long double previousFrequency = 440.0L;
+    // The designed box selects nothing until its index is loaded.
+    int instrument = -1;
+    int stringButtons = 0;
+    // The store file is a folder, which cannot be read.
+    bool unreadable = false;
+};
+
+class LoadError : public SettingsWindowTest, public testing::WithParamInterface<LoadErrorCase>
+{
+};
+
+TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
+{
+    const LoadErrorCase& c = GetParam();
+    if (c.unreadable) {
+        startWith({});
+        form.reset();
+        ASSERT_TRUE(QFile::remove(settingsFolder.storeFile()));
+        ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile()));
+        forget();
+        start();
+    } else {
+        startWith(c.file);
+    }
+
+    ASSERT_EQ(errorBoxes.boxes.size(), 1u);
+    const ShownErrorBox& box = errorBoxes.boxes.front();
+    EXPECT_EQ(box.text, c.shownText);
+    EXPECT_EQ(box.title, "Parvello Jr.");
+    EXPECT_EQ(box.icon, QMessageBox::Critical);
+    EXPECT_EQ(box.buttons, QMessageBox::Ok);
+    EXPECT_EQ(form->frameGeometry(), c.bounds);
+    EXPECT_EQ(state().PreviousFrequency, c.previousFrequency);
+    EXPECT_EQ(form->ComboBox1->currentIndex(), c.instrument);
+    EXPECT_EQ(visibleStringButtons(), c.stringButtons);
+    // Whatever was not loaded has the values that go with the designed texts "A" and "4".
+    EXPECT_EQ(state().CurrentFrequency, 440.0L);
+    EXPECT_EQ(state().NoteIndex, 10);
+    EXPECT_EQ(state().OctaveNumber, 4);
+    EXPECT_EQ(state().OutputVolume, 200);
+    EXPECT_EQ(form->oct->text(), "4");
+    ExpectStartedUp(*form, sound);
+
+    forget();
+    form->RB_Sound->click();
+    EXPECT_EQ(restarts(), 1);
+}
+
+const QByteArray kNumber = "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, LoadError,
+    testing::Values(LoadErrorCase{.name = "numeric_top_stops_at_the_first_value",
+                                  .file = "[Locate]\nTop=" + kNumber + "\nLeft=100\n",
+                                  .shownText = "'Top' のデータ型が不正です.",
+                                  .bounds = QRect(4, 30, 300, 349)},
+                    LoadErrorCase{.name = "numeric_width_keeps_top_and_left",
+                                  .file = "[Locate]\nTop=40\nLeft=50\nWidth=" + kNumber + "\n",
+                                  .shownText = "'Width' のデータ型が不正です.",
+                                  .bounds = QRect(50, 40, 300, 349)},
+                    LoadErrorCase{.name = "empty_frequency",
+                                  .file = "[Setting]\nF_Sound_Old=300.5\nF_Sound=\nOctText=6\n",
+                                  .shownText = "'' は浮動小数点数ではありません.",
+                                  .previousFrequency = 300.5L},
+                    LoadErrorCase{.name = "numeric_pitch_after_the_instrument",
+                                  .file = "[Setting]\nItems=5\nPitch=" + kNumber + "\n",
+                                  .shownText = "'Pitch' のデータ型が不正です.",
+                                  .instrument = 5,
+                                  .stringButtons = 6},
+                    LoadErrorCase{.name = "unreadable_store",
+                                  .shownText = "'Top' の取得に失敗しました.",
+                                  .bounds = QRect(4, 30, 300, 349),
+                                  .unreadable = true}),
+    CaseName<LoadErrorCase>);
+
+// --- Close ---------------------------------------------------------------------------------
+
+struct CloseCase
+{
+    std::string name;
+    bool keepVolume;
+    std::vector<SoundCall> calls;
+};
+
+class Close : public SettingsWindowTest, public testing::WithParamInterface<CloseCase>
+{
+};
+
+TEST_P(Close, SavesStopsFreesTheImagesAndRestoresOnlyWithKeepVolume)
+{
+    state().SavedSystemVolume = 0x1234;
+    if (!GetParam().keepVolume)
+        form->M_Vkeep->trigger();
+    enterSound();
+    form->UpDown1Click(0);
+    forget();
+    form->show();
+    QSignalSpy closed(form.get(), &ui::TForm1::closed);
+
+    form->close();
+
+    EXPECT_EQ(sound.calls, GetParam().calls);
+    EXPECT_EQ(sound.imageHeldAtStop, std::vector{true});
+    EXPECT_FALSE(state().ToneBufferA);
+    EXPECT_FALSE(state().ToneBufferB);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(closed.count(), 1);
+    // The last tone built, A#4, and the one before it.
+    EXPECT_EQ(storedSetting(kCurrentFrequencyName), "466.16376151809");
+    EXPECT_EQ(storedSetting(kPreviousFrequencyName), "440");
+    EXPECT_EQ(storedSetting(kNoteTextName), "A#");
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, Close,
+                         testing::Values(CloseCase{"keep_volume",
+                                                   true,
+                                                   {SoundCall::stop(),
+                                                    SoundCall::setVolume(0x1234)}},
+                                         CloseCase{"keep_volume_off", false, {SoundCall::stop()}}),
+                         CaseName<CloseCase>);
+
+TEST_F(SettingsWindowTest, CloseWithoutAToneSavesTheLoadedFrequency)
+{
+    startWith("[Setting]\nF_Sound=300.5\n");
+    form->close();
+    EXPECT_EQ(storedSetting(kCurrentFrequencyName), "300.5");
+}
+
+// A store that cannot be written: the error is shown while the tone still plays, then the
+// close goes on, and the program ends.
+struct SaveErrorCase
+{
+    std::string name;
+    QString shownText = {};
+    // Makes the store fail; stays in force until the close is over.
+    std::function<std::shared_ptr<void>(const TemporarySettingsFolder&)> breakStore;
+};
+
+class SaveError : public SettingsWindowTest, public testing::WithParamInterface<SaveErrorCase>
+{
+};
+
+TEST_P(SaveError, IsShownAndTheCloseStillFinishes)
+{
+    state().SavedSystemVolume = 0x1234;
+    enterSound();
+    form->show();
+    QSignalSpy closed(form.get(), &ui::TForm1::closed);
+    std::size_t callsWhenShown = 99;
+    errorBoxes.onShow = [&] { callsWhenShown = sound.calls.size(); };
+    {
+        const std::shared_ptr<void> broken = GetParam().breakStore(settingsFolder);
+        form->close();
+    }
+
+    ASSERT_EQ(errorBoxes.boxes.size(), 1u);
+    EXPECT_EQ(errorBoxes.boxes[0].text, GetParam().shownText);
+    EXPECT_EQ(callsWhenShown, 0u);
+    EXPECT_EQ(sound.calls, (std::vector{SoundCall::stop(), SoundCall::setVolume(0x1234)}));
+    EXPECT_EQ(sound.imageHeldAtStop, std::vector{true});
+    EXPECT_FALSE(state().ToneBufferA);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(closed.count(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, SaveError,
+    testing::Values(SaveErrorCase{"store_file_is_a_folder", "キー Locate の作成に失敗しました.",
+                                  [](const TemporarySettingsFolder& folder) {
+                                      EXPECT_TRUE(QFile::remove(folder.storeFile()));
+                                      EXPECT_TRUE(QDir().mkpath(folder.storeFile()));
+                                      return std::shared_ptr<void>();
+                                  }},
+                    // Every write fails, but only the first is tried.
+                    SaveErrorCase{"full_disk", "'Top' の設定に失敗しました.",
+                                  [](const TemporarySettingsFolder& folder) {
+                                      folder.writeStoreFile("[Locate]\nTop=1\n");
+                                      return std::static_pointer_cast<void>(
+                                          std::make_shared<FullDisk>());
+                                  }}),
+    CaseName<SaveErrorCase>);
+
+} // namespace
