@@ -90,18 +90,18 @@ class Program:
 
 # Accessibility -----------------------------------------------------------------------
 
-def application(name, timeout=TIMEOUT):
-    """The registered application of that name (its executable's name for Qt)."""
+def application(pid, timeout=TIMEOUT):
+    """The application that the process with this pid registered on the accessibility bus."""
 
     def find():
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.clear_cache()
         for app in desktop:
-            if app is not None and app.name == name:
+            if app is not None and app.get_process_id() == pid:
                 return app
         return None
 
-    return wait_for(f"the application {name!r} on the accessibility bus", find, timeout)
+    return wait_for(f"pid {pid} on the accessibility bus", find, timeout)
 
 
 def descendants(root):

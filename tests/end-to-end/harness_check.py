@@ -56,7 +56,7 @@ def check_sound(out):
 
 def check_desktop(probe, out):
     with desktop.Program([probe], out / "harness-probe.log") as program:
-        app = desktop.application(Path(probe).name)
+        app = desktop.application(program.pid)
         frame = desktop.find(app, "frame", "Probe")
         window = desktop.window_of(program.pid)
         menu_bar = desktop.wait_for("the menu bar", lambda: next(

@@ -16,7 +16,6 @@ LAYOUT = {
     "RB_Sound": (16 + 16, 192 + 8, 97, 17),  # in the mode panel at 16,192
     "RB_Off": (16 + 16, 192 + 56, 81, 17),
 }
-APPLICATION = "parvello"
 FILE_MENU = "ﾌｧｲﾙ(F)"  # the accessible names drop the accelerators' "&"
 EXIT_ITEM = "終了(X)"
 
@@ -29,7 +28,7 @@ def settings_file():
 class ParvelloWindow:
     def __init__(self, program):
         self.program = program
-        self.app = desktop.application(APPLICATION)
+        self.app = desktop.application(program.pid)
         self.frame = desktop.find(self.app, "frame", "Parvello")
         self.window = desktop.window_of(program.pid)
         menu_bar = desktop.wait_for("the menu bar", lambda: next(
