@@ -215,6 +215,12 @@ def click_centre(node):
     click(x + w // 2, y + h // 2)
 
 
+def raise_window(window):
+    """Brings a window above the others; with no window manager, a new window covers the
+    older ones until then."""
+    xdotool("windowraise", window)
+
+
 def focus(window):
     xdotool("windowfocus", "--sync", window)
 

@@ -76,5 +76,6 @@ class ParvelloWindow:
         desktop.wait_for("the volume slider at its top", lambda: desktop.value(slider) == 0)
 
     def exit_through_menu(self):
+        desktop.raise_window(self.window)
         desktop.click_centre(desktop.find(self.app, "menu item", FILE_MENU, showing=True))
         desktop.click_centre(desktop.find(self.app, "menu item", EXIT_ITEM, showing=True))

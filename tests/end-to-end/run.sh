@@ -4,6 +4,8 @@
 #
 #   run.sh harness PROBE_WINDOW OUTPUT_FOLDER    checks the harness itself
 #   run.sh parvello PROGRAM OUTPUT_FOLDER        drives the program (parvello_scenario.py)
+#   run.sh installed BUILD_FOLDER OUTPUT_FOLDER  installs the build and starts it from its
+#                                                menu entry (installed_check.py)
 #
 # The output folder receives the recordings, screenshots and logs of the run.
 set -uo pipefail
@@ -41,6 +43,11 @@ parvello)
     out=$2
     mkdir -p "$out"
     "$python" "$here/parvello_scenario.py" "$1" "$out"
+    ;;
+installed)
+    out=$2
+    mkdir -p "$out"
+    "$python" "$here/installed_check.py" "$1" "$out"
     ;;
 *)
     echo "unknown check: $what" >&2
