@@ -12,4 +12,8 @@ cmake --build build/package -j "$(nproc)"
 desktop-file-validate packaging/parvello.desktop
 appstreamcli validate --no-net packaging/com.veltrane.ParvelloJr.metainfo.xml
 (cd build/package && cpack -G DEB)
-ls build/package/parvello_*.deb
+package=$(ls build/package/parvello_*.deb)
+# The packaged program, unpacked, started from its menu entry on a private X session.
+scripts/install-deps.sh "${test_packages[@]}"
+tests/end-to-end/run.sh installed "$package" build/package/check
+echo "Built $package"

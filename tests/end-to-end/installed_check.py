@@ -3,7 +3,8 @@ started with the command line of its menu entry (with the prefix's bin/ on PATH,
 is), shows its window, and its help shows the contents of the installed help collection,
 found from the program's own folder.
 
-    installed_check.py BUILD_FOLDER OUTPUT_FOLDER
+    installed_check.py BUILD_FOLDER OUTPUT_FOLDER   installs the build (cmake --install)
+    installed_check.py PACKAGE.deb OUTPUT_FOLDER    unpacks the Debian package's files
 """
 
 import configparser
@@ -31,11 +32,16 @@ def menu_entry_command(prefix):
 
 def main():
     desktop.environment_ready()
-    build, out = Path(sys.argv[1]), Path(sys.argv[2])
+    source, out = Path(sys.argv[1]), Path(sys.argv[2])
     out.mkdir(parents=True, exist_ok=True)
-    prefix = Path(os.environ["HOME"]) / "installed"
-    subprocess.run(["cmake", "--install", str(build), "--prefix", str(prefix)], check=True,
-                   stdout=subprocess.DEVNULL)
+    root = Path(os.environ["HOME"]) / "installed"
+    if source.suffix == ".deb":
+        subprocess.run(["dpkg-deb", "--extract", str(source), str(root)], check=True)
+        prefix = root / "usr"
+    else:
+        prefix = root
+        subprocess.run(["cmake", "--install", str(source), "--prefix", str(prefix)],
+                       check=True, stdout=subprocess.DEVNULL)
     command = menu_entry_command(prefix)
     environment = dict(os.environ, PATH=f"{prefix / 'bin'}:{os.environ['PATH']}")
     with desktop.Program(command, out / "installed.log", env=environment) as program:

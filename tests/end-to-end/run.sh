@@ -4,8 +4,10 @@
 #
 #   run.sh harness PROBE_WINDOW OUTPUT_FOLDER    checks the harness itself
 #   run.sh parvello PROGRAM OUTPUT_FOLDER        drives the program (parvello_scenario.py)
-#   run.sh installed BUILD_FOLDER OUTPUT_FOLDER  installs the build and starts it from its
-#                                                menu entry (installed_check.py)
+#   run.sh installed BUILD_FOLDER|PACKAGE.deb OUTPUT_FOLDER
+#                                                installs the build or unpacks the package
+#                                                and starts it from its menu entry
+#                                                (installed_check.py)
 #
 # The output folder receives the recordings, screenshots and logs of the run.
 set -uo pipefail
