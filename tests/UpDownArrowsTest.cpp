@@ -74,7 +74,7 @@ TEST(ArrowHold, RepeatsOneStepAtATimeWhileHeld)
     QSignalSpy clicks(arrows, &UpDownArrows::clicked);
 
     QTest::mousePress(arrows->downButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(clicks.count() >= 3, 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return clicks.count() >= 3; }, 5000));
     QTest::mouseRelease(arrows->downButton(), Qt::LeftButton);
     const int held = static_cast<int>(clicks.count());
     QTest::qWait(250);
