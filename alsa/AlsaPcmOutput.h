@@ -21,8 +21,9 @@ class AlsaPcmOutput final : public PcmDevice
 public:
     // The buffer the device is asked for, and the periods it is split into. Desktop sound
     // servers reached through ALSA grant buffers of seconds unless asked for less. The
-    // writer wakes about once a period, so the period sets the CPU cost of a looping tone;
-    // bench/playback-pulse.sh prints that cost next to SoX's.
+    // writer wakes about once a period, so the period sets the CPU cost of a looping tone:
+    // against a PulseAudio null sink, about 0.15 % of a core for the playback thread and
+    // 0.35 % for the whole process, where SoX's `play` takes 0.5 % (bench/playback-pulse.sh).
     static constexpr std::chrono::microseconds kRequestedBufferTime{90'000};
     static constexpr std::chrono::microseconds kRequestedPeriodTime{30'000};
 
