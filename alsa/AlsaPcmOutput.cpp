@@ -12,10 +12,6 @@ namespace tone {
 
 namespace {
 
-// A write that makes no progress this many times in a row means the PCM is stuck; it is
-// reported as lost so that the caller reopens it after a pause instead of retrying forever.
-constexpr int kMaximumFruitlessTries = 16;
-
 struct PcmCloser
 {
     void operator()(snd_pcm_t* pcm) const { snd_pcm_close(pcm); }
@@ -118,7 +114,7 @@ std::unique_ptr<AlsaPcmOutput> AlsaPcmOutput::Open(const std::string& deviceName
                  static_cast<long long>(bufferTime.count() / 1000));
     }
     return std::unique_ptr<AlsaPcmOutput>(
-        new AlsaPcmOutput(pcm.release(), sampleRate, periodFrames));
+        new AlsaPcmOutput(pcm.release(), sampleRate, periodFrames, bufferFrames));
 }
 
 AlsaPcmOutput::~AlsaPcmOutput()
@@ -127,78 +123,51 @@ AlsaPcmOutput::~AlsaPcmOutput()
     snd_pcm_close(pcm_);
 }
 
-AlsaPcmOutput::WriteResult AlsaPcmOutput::write(std::span<const StereoFrame> frames,
-                                                WakeSignal& wake)
+long AlsaPcmOutput::write(std::span<const StereoFrame> frames)
 {
-    WriteResult result;
-    int fruitlessTries = 0;
-    while (result.framesWritten < frames.size()) {
-        const std::span<const StereoFrame> rest = frames.subspan(result.framesWritten);
-        const snd_pcm_sframes_t written = snd_pcm_writei(pcm_, rest.data(), rest.size());
-        if (written > 0) {
-            result.framesWritten += static_cast<std::size_t>(written);
-            fruitlessTries = 0;
-            continue;
-        }
-        if (++fruitlessTries > kMaximumFruitlessTries) {
-            result.error = -EIO;
-            return result;
-        }
-        if (written == 0 || written == -EAGAIN) {
-            // The buffer is full: wait for room, or for a request that makes the rest moot.
-            if (waitForRoom(wake, result.error)) {
-                result.interrupted = true;
-                return result;
-            }
-            if (result.error < 0)
-                return result;
-            continue;
-        }
-        // Underruns (-EPIPE), suspend (-ESTRPIPE) and interrupted calls are recovered from;
-        // anything else, such as a device that went away (-ENODEV), is returned.
-        if (const int err = snd_pcm_recover(pcm_, static_cast<int>(written), 1); err < 0) {
-            result.error = err;
-            return result;
-        }
-    }
-    return result;
+    return snd_pcm_writei(pcm_, frames.data(), frames.size());
 }
 
-bool AlsaPcmOutput::waitForRoom(WakeSignal& wake, int& error)
+PcmWait AlsaPcmOutput::wait(int wakeDescriptor, std::chrono::milliseconds timeout)
 {
     const int count = snd_pcm_poll_descriptors_count(pcm_);
-    if (count <= 0) {
-        error = count < 0 ? count : -EINVAL;
-        return false;
-    }
+    if (count <= 0)
+        return PcmWait::Ready; // the next write reports what is wrong
     // The device's descriptors, then the wake signal's.
     pollDescriptors_.resize(static_cast<std::size_t>(count) + 1);
     const int filled =
         snd_pcm_poll_descriptors(pcm_, pollDescriptors_.data(), static_cast<unsigned>(count));
-    if (filled < 0) {
-        error = filled;
-        return false;
-    }
-    pollfd& wakeDescriptor = pollDescriptors_.back();
-    wakeDescriptor = {wake.descriptor(), POLLIN, 0};
+    if (filled < 0)
+        return PcmWait::Ready;
+    pollfd& wakeDescriptorEntry = pollDescriptors_.back();
+    wakeDescriptorEntry = {wakeDescriptor, POLLIN, 0};
 
-    const int ready = poll(pollDescriptors_.data(), pollDescriptors_.size(),
-                           static_cast<int>(kStallTimeout.count()));
-    if (ready == 0) {
-        error = -ETIMEDOUT;
-        return false;
-    }
-    if (ready < 0) {
-        // Interrupted by a signal: the caller simply tries again.
-        error = errno == EINTR ? 0 : -errno;
-        return false;
-    }
-    if (wakeDescriptor.revents & POLLIN) {
-        wake.clear();
-        return true;
-    }
-    // Whatever the device's descriptors say (room, or an error state), the next write tells.
-    return false;
+    const int ready =
+        poll(pollDescriptors_.data(), pollDescriptors_.size(), static_cast<int>(timeout.count()));
+    if (ready == 0)
+        return PcmWait::TimedOut;
+    if (ready < 0)
+        return PcmWait::NotReady; // interrupted by a signal: the caller tries again
+    if (wakeDescriptorEntry.revents & POLLIN)
+        return PcmWait::Woken;
+    // A plugin's descriptor may be a pipe or an eventfd that wakes for other reasons than
+    // room in the buffer; only ALSA can tell what the wake-up means.
+    unsigned short revents = 0;
+    if (snd_pcm_poll_descriptors_revents(pcm_, pollDescriptors_.data(),
+                                         static_cast<unsigned>(count), &revents) < 0)
+        return PcmWait::Ready;
+    return (revents & (POLLOUT | POLLERR | POLLHUP | POLLNVAL)) ? PcmWait::Ready
+                                                                : PcmWait::NotReady;
+}
+
+int AlsaPcmOutput::prepare()
+{
+    return snd_pcm_prepare(pcm_);
+}
+
+int AlsaPcmOutput::resume()
+{
+    return snd_pcm_resume(pcm_);
 }
 
 int AlsaPcmOutput::discardQueued()

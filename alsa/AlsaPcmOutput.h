@@ -1,12 +1,10 @@
 #pragma once
 
-#include "LoopRenderer.h"
-#include "WakeSignal.h"
+#include "PcmDevice.h"
 
 #include <chrono>
 #include <cstddef>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -16,30 +14,18 @@ typedef struct _snd_pcm snd_pcm_t;
 
 namespace tone {
 
-// An ALSA playback PCM opened for interleaved stereo 16-bit little-endian frames at one
-// sample rate, with a short buffer so that what is written is heard soon. Not thread-safe:
-// the playback thread creates, uses and destroys it, and no other thread touches ALSA.
-class AlsaPcmOutput
+// An ALSA playback PCM opened without blocking for interleaved stereo 16-bit little-endian
+// frames at one sample rate, with a short buffer so that what is written is heard soon.
+class AlsaPcmOutput final : public PcmDevice
 {
 public:
     // The buffer the device is asked for, and the periods it is split into. Desktop sound
     // servers reached through ALSA grant buffers of seconds unless asked for less. The
-    // writer wakes about once a period; each wake-up costs about 45 µs of CPU in ALSA's
-    // PulseAudio bridge, so periods are kept long enough for a looping tone to cost under
-    // 0.2 % of a core. A new tone does not wait for a period to end (see write), and a volume
-    // change is heard once what is queued has played, within one buffer.
+    // writer wakes about once a period, so the period sets the CPU cost of a looping tone:
+    // against a PulseAudio null sink, about 0.15 % of a core for the playback thread and
+    // 0.35 % for the whole process, where SoX's `play` takes 0.5 % (bench/playback-pulse.sh).
     static constexpr std::chrono::microseconds kRequestedBufferTime{90'000};
     static constexpr std::chrono::microseconds kRequestedPeriodTime{30'000};
-
-    // What a write came to: how many frames the device took, and whether it finished, was
-    // cut short by the wake signal, or failed with ALSA's negative error code (the PCM can
-    // no longer be used, the device is gone for instance, and must be reopened).
-    struct WriteResult
-    {
-        std::size_t framesWritten = 0;
-        bool interrupted = false;
-        int error = 0;
-    };
 
     // Opens and configures the PCM `deviceName` for `sampleRate` frames per second. On
     // failure returns nothing and sets `error` to ALSA's negative error code.
@@ -48,38 +34,32 @@ public:
 
     AlsaPcmOutput(const AlsaPcmOutput&) = delete;
     AlsaPcmOutput& operator=(const AlsaPcmOutput&) = delete;
-    // Discards whatever is still queued and closes the PCM.
-    ~AlsaPcmOutput();
+    // Discards whatever is still queued and closes the PCM. ALSA's PulseAudio bridge waits
+    // for the server here without a timeout.
+    ~AlsaPcmOutput() override;
 
-    unsigned sampleRate() const { return sampleRate_; }
-    // The frames between two wake-ups of the writer, as the device granted them.
-    std::size_t periodFrames() const { return periodFrames_; }
+    unsigned sampleRate() const override { return sampleRate_; }
+    std::size_t periodFrames() const override { return periodFrames_; }
+    std::size_t bufferFrames() const override { return bufferFrames_; }
 
-    // Writes all of `frames`, waiting while the device's buffer is full, unless `wake` is
-    // raised meanwhile: then it clears the signal and returns at once with the frames not
-    // yet written. Recovers from underruns and from suspend on its own.
-    WriteResult write(std::span<const StereoFrame> frames, WakeSignal& wake);
-
-    // Throws away the frames queued but not yet played, so that what is written next is
-    // heard at once. Returns 0 or ALSA's negative error code.
-    int discardQueued();
+    long write(std::span<const StereoFrame> frames) override;
+    PcmWait wait(int wakeDescriptor, std::chrono::milliseconds timeout) override;
+    int prepare() override;
+    int resume() override;
+    int discardQueued() override;
 
 private:
-    // Waits until the device has room for a period, the wake signal is raised (returns
-    // true), or the device stops taking frames for kStallTimeout (sets `error`).
-    bool waitForRoom(WakeSignal& wake, int& error);
-
-    AlsaPcmOutput(snd_pcm_t* pcm, unsigned sampleRate, std::size_t periodFrames)
-        : pcm_(pcm), sampleRate_(sampleRate), periodFrames_(periodFrames)
+    AlsaPcmOutput(snd_pcm_t* pcm, unsigned sampleRate, std::size_t periodFrames,
+                  std::size_t bufferFrames)
+        : pcm_(pcm), sampleRate_(sampleRate), periodFrames_(periodFrames),
+          bufferFrames_(bufferFrames)
     {
     }
-
-    // A device that takes no frame for this long is taken as lost.
-    static constexpr std::chrono::milliseconds kStallTimeout{2000};
 
     snd_pcm_t* pcm_;
     unsigned sampleRate_;
     std::size_t periodFrames_;
+    std::size_t bufferFrames_;
     std::vector<pollfd> pollDescriptors_;
 };
 

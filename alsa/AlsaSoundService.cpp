@@ -1,12 +1,26 @@
 #include "AlsaSoundService.h"
 
+#include "DesktopStreamName.h"
 #include "WaveImageReader.h"
 
 #include <thread>
 
 namespace tone {
 
-AlsaSoundService::AlsaSoundService(std::string deviceName) : playback_(std::move(deviceName))
+namespace {
+
+// The environment is set before the playback thread exists, which reads it when it opens
+// the PCM.
+const std::string& NamedForDesktop(const std::string& deviceName)
+{
+    NameSoundStreamForDesktop();
+    return deviceName;
+}
+
+} // namespace
+
+AlsaSoundService::AlsaSoundService(const std::string& deviceName)
+    : playback_(NamedForDesktop(deviceName))
 {
 }
 

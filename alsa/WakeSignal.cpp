@@ -1,5 +1,6 @@
 #include "WakeSignal.h"
 
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -35,6 +36,16 @@ void WakeSignal::clear()
     // Fails only when the counter is zero already.
     const ssize_t got = read(fd_, &count, sizeof count);
     static_cast<void>(got);
+}
+
+bool WakeSignal::waitFor(std::chrono::milliseconds timeout) const
+{
+    if (fd_ < 0) {
+        poll(nullptr, 0, static_cast<int>(timeout.count()));
+        return false;
+    }
+    pollfd waiter{fd_, POLLIN, 0};
+    return poll(&waiter, 1, static_cast<int>(timeout.count())) > 0 && (waiter.revents & POLLIN);
 }
 
 } // namespace tone

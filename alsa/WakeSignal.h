@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 namespace tone {
 
 // A flag that one thread raises and another can wait for in poll() beside other file
@@ -16,6 +18,8 @@ public:
     void raise();
     // Makes the descriptor unreadable again.
     void clear();
+    // Waits up to `timeout` for the signal; true when it is raised (it stays raised).
+    bool waitFor(std::chrono::milliseconds timeout) const;
     // The descriptor to poll for reading; -1 when no eventfd could be made, in which case
     // waits simply run to their other descriptors.
     int descriptor() const { return fd_; }

@@ -4,6 +4,12 @@
 //   playback_pulse_probe latency ROUNDS SOURCE
 //     records SOURCE (the sink's monitor) and prints how long a play request takes to be
 //     heard at the sink, from silence and when it replaces another tone.
+//   playback_pulse_probe stopped-server PID
+//     stops the sound server PID (SIGSTOP) while a tone plays, and before the PCM is open,
+//     and prints how long the service's destructor takes each time; resumes the server
+//     after each and goes on for a second, in which the call left behind returns;
+//   playback_pulse_probe exit-with-stopped-server PID
+//     stops the server while a tone plays and ends the process; the script times the end.
 // Not a test: the figures depend on the machine and the sound server.
 
 #include "MonitorRecorder.h"
@@ -16,6 +22,7 @@
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
+#include <signal.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -29,6 +36,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -231,6 +239,54 @@ int MeasureLatency(int rounds, const std::string& source)
     return 0;
 }
 
+double MillisecondsToDestroy(std::unique_ptr<tone::AlsaSoundService>& service)
+{
+    const auto start = Clock::now();
+    service.reset();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+int MeasureStoppedServer(pid_t server)
+{
+    const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
+    {
+        auto service = std::make_unique<tone::AlsaSoundService>();
+        service->playLooped(Span(image));
+        service->pause(1s);
+        kill(server, SIGSTOP);
+        service->pause(100ms);
+        std::printf("destructor with the server stopped while a tone plays: %.1f ms\n",
+                    MillisecondsToDestroy(service));
+        kill(server, SIGCONT);
+        std::this_thread::sleep_for(1s);
+    }
+    {
+        kill(server, SIGSTOP);
+        auto service = std::make_unique<tone::AlsaSoundService>();
+        service->playLooped(Span(image));
+        service->pause(200ms);
+        std::printf("destructor with the server stopped before the PCM opened: %.1f ms\n",
+                    MillisecondsToDestroy(service));
+        kill(server, SIGCONT);
+        std::this_thread::sleep_for(1s);
+    }
+    return 0;
+}
+
+int ExitWithStoppedServer(pid_t server)
+{
+    const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
+    tone::AlsaSoundService service;
+    service.playLooped(Span(image));
+    service.pause(1s);
+    kill(server, SIGSTOP);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::printf("%lld.%09ld\n", static_cast<long long>(now.tv_sec), now.tv_nsec);
+    std::fflush(stdout);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -240,6 +296,13 @@ int main(int argc, char** argv)
         return MeasureCpu(std::atoi(argv[2]));
     if (mode == "latency" && argc == 4)
         return MeasureLatency(std::atoi(argv[2]), argv[3]);
-    std::fprintf(stderr, "usage: %s cpu SECONDS | latency ROUNDS SOURCE\n", argv[0]);
+    if (mode == "stopped-server" && argc == 3)
+        return MeasureStoppedServer(std::atoi(argv[2]));
+    if (mode == "exit-with-stopped-server" && argc == 3)
+        return ExitWithStoppedServer(std::atoi(argv[2]));
+    std::fprintf(stderr,
+                 "usage: %s cpu SECONDS | latency ROUNDS SOURCE | stopped-server PID |"
+                 " exit-with-stopped-server PID\n",
+                 argv[0]);
     return 2;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Parvello Jr. with its tests and runs them all: once in an optimised build with
 # warnings as errors, once more (all but the slow tests) under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, and the sound tests (label "sound", the playback thread and
+# its ALSA backend) a third time under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -17,3 +18,9 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPARVELLO_WERROR
     -DPARVELLO_SANITIZE=address,undefined -DPARVELLO_BUILD_BENCHMARKS=OFF
 cmake --build build/sanitize -j "$jobs"
 ctest --test-dir build/sanitize --output-on-failure -j "$jobs" --label-exclude slow
+
+# Only the sound tests' target is built here: they are the ones with threads of their own.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=None -DPARVELLO_WERROR=ON \
+    -DPARVELLO_SANITIZE=thread -DPARVELLO_BUILD_BENCHMARKS=OFF
+cmake --build build/tsan -j "$jobs" --target tone_alsa_tests
+ctest --test-dir build/tsan --output-on-failure -j "$jobs" --label-regex sound

@@ -2,6 +2,7 @@
 #include "NamedCase.h"
 #include "WaveImageSupport.h"
 
+#include "alsa/AlsaPcmOutput.h"
 #include "alsa/AlsaSoundService.h"
 
 #include <QString>
@@ -25,9 +26,18 @@ namespace {
 
 using tone::AlsaSoundService;
 
-// More frames than the pipe (64 KiB), the file plugin's own buffer and the PCM's buffer can
-// hold together: the service can never be further ahead of the test than this.
+// More frames than the pipe, the file plugin's own buffer and the PCM's buffer can hold
+// together: the service can never be further ahead of the test than this.
 constexpr std::size_t kFramesInFlight = 65536;
+
+// How far a change (a new tone, a new volume) may come after the frames read before it, at
+// 22050 Hz: the frames that the service had written by then (what the pipe holds, and a
+// buffer in the file plugin) cannot be taken back, and the period under way may be written
+// out; nothing more.
+constexpr std::size_t kMostFramesBeforeAChange =
+    FileSinkOutput::kPipeFrames +
+    (tone::AlsaPcmOutput::kRequestedBufferTime + tone::AlsaPcmOutput::kRequestedPeriodTime) *
+        22050 / std::chrono::seconds(1);
 constexpr std::uint32_t kFullVolume = 0xFFFFFFFF;
 
 // Tells whether frame `k` of the output is the one expected there.
@@ -219,7 +229,7 @@ TEST_F(AlsaSoundServiceTest, ReplacementSwitchesToTheNewImageFromItsStart)
     const std::optional<std::size_t> switchAt = FindSwitch(
         frames, Scaled(before, kFullVolume), Scaled(after, kFullVolume), AfterSwitch::StartsOver);
     ASSERT_TRUE(switchAt.has_value()) << "the output is not the old image, then the new one";
-    EXPECT_LE(*switchAt, start.size() + kFramesInFlight);
+    EXPECT_LE(*switchAt, start.size() + kMostFramesBeforeAChange);
     // The same PCM goes on: the old image's queued frames are dropped, not the device.
     EXPECT_EQ(output_.setups().size(), 1u);
 }
@@ -369,7 +379,7 @@ TEST_F(AlsaSoundServiceTest, VolumeChangeWhilePlayingKeepsTheLoopGoing)
         frames, Scaled(samples, kFullVolume), Scaled(samples, kLower), AfterSwitch::GoesOn);
     ASSERT_TRUE(change.has_value());
     EXPECT_GE(*change, 1u);
-    EXPECT_LE(*change, start.size() + kFramesInFlight);
+    EXPECT_LE(*change, start.size() + kMostFramesBeforeAChange);
 }
 
 TEST_F(AlsaSoundServiceTest, UnmutingGoesOnWithTheLoopAtTheNewLevel)

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QKeyEvent>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
@@ -17,8 +17,8 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-// A shown, active top-level window to put the control under test in, with a plain line edit
-// beside it to take the focus away.
+// A shown, active top-level window for the control under test, with a plain line edit that
+// can take the focus away.
 class ControlWindow
 {
 public:
@@ -31,7 +31,7 @@ public:
     QWidget* widget() const { return window_.get(); }
     QLineEdit* other() const { return other_; }
 
-    // Shows the window and waits until it is active, so that focus changes send events.
+    // Focus changes send events only in the active window.
     bool show()
     {
         window_->show();
@@ -44,10 +44,35 @@ private:
     QLineEdit* other_;
 };
 
-// Types text as key presses, one character each, also characters that QTest::keyClicks cannot
-// send (it passes each character through Latin-1).
+// Types each character as a key press, any character (QTest::keyClicks passes them through
+// Latin-1). "\b", "\r" and "\x7f" press Backspace, Enter and Delete; "\x16" and "\x18" press
+// Ctrl+V and Ctrl+X.
 inline void TypeText(QWidget* widget, const QString& text)
 {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'\b':
+            QTest::keyClick(widget, Qt::Key_Backspace);
+            break;
+        case u'\r':
+            QTest::keyClick(widget, Qt::Key_Return);
+            break;
+        case 0x7f:
+            QTest::keyClick(widget, Qt::Key_Delete);
+            break;
+        case 0x16:
+            QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
+            break;
+        case 0x18:
+            QTest::keyClick(widget, Qt::Key_X, Qt::ControlModifier);
+            break;
+        default:
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+}
+
+inline void SetClipboard(const char* text)
+{
+    QApplication::clipboard()->setText(QString::fromUtf8(text));
 }

@@ -68,10 +68,10 @@ TEST(TypedByteLimitEditing, DeletingFromALongProgramTextAndReplacingASelectionWo
 {
     FieldEdit edit;
     edit.setTypedByteLimit(2);
-    edit.setText(QStringLiteral("Ｃ＃"));
+    edit.setText(QStringLiteral("Ｃ＃Ｄ"));
     edit.end(false);
     QTest::keyClick(&edit, Qt::Key_Backspace);
-    EXPECT_EQ(edit.text(), QStringLiteral("Ｃ"));
+    EXPECT_EQ(edit.text(), QStringLiteral("Ｃ＃"));
     edit.selectAll();
     TypeText(&edit, QStringLiteral("G"));
     EXPECT_EQ(edit.text(), QStringLiteral("G"));

@@ -36,6 +36,15 @@ std::string DefaultAsoundrc(const std::string& pipePath)
            "}\n";
 }
 
+// The pipe holds one page (kPipeFrames frames) instead of 64 KiB, so that the service can
+// be only that far, and the PCM's own buffer, ahead of what the test has read.
+void ShrinkPipe(int fd)
+{
+    EXPECT_GE(fcntl(fd, F_SETPIPE_SZ, static_cast<int>(FileSinkOutput::kPipeFrames * kFrameSize)),
+              0)
+        << std::strerror(errno);
+}
+
 } // namespace
 
 FileSinkOutput::FileSinkOutput(const std::string& asoundrc)
@@ -63,6 +72,7 @@ FileSinkOutput::FileSinkOutput(const std::string& asoundrc)
     // Opened before the service writes, so that the plugin's open of the pipe never waits.
     fd_ = open(pipePath_.c_str(), O_RDONLY | O_NONBLOCK);
     EXPECT_GE(fd_, 0) << std::strerror(errno);
+    ShrinkPipe(fd_);
 }
 
 FileSinkOutput::~FileSinkOutput()
@@ -124,6 +134,7 @@ void FileSinkOutput::startNextOpening()
         EXPECT_GE(fresh, 0) << std::strerror(errno);
         close(fd_);
         fd_ = fresh;
+        ShrinkPipe(fd_);
         pipeClosed_ = false;
     }
     ended_ = false;

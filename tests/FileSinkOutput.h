@@ -38,6 +38,9 @@ struct PcmSetup
 class FileSinkOutput
 {
 public:
+    // The frames that the pipe holds.
+    static constexpr std::size_t kPipeFrames = 1024;
+
     // `asoundrc` replaces the configuration when given, for devices that cannot work.
     explicit FileSinkOutput(const std::string& asoundrc = {});
     ~FileSinkOutput();

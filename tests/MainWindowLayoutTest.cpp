@@ -168,7 +168,8 @@ TEST_F(WindowTest, ScreenshotIsWritten)
     form->ComboBox1->setCurrentIndex(5);
     form->ComboBox1Change();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("main-window.png"));
+    const QString path = QDir(QCoreApplication::applicationDirPath())
+                             .absoluteFilePath(QStringLiteral("main-window.png"));
     EXPECT_TRUE(form->grab().save(path));
 }
 

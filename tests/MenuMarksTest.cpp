@@ -14,7 +14,7 @@ using ui::MenuMarks;
 
 // A mode menu of two radio items (the second marked) and one marked check item. Each item's
 // handler, connected after tracking as the window connects its own, records the marks it saw
-// and may set the marks of the chosen item.
+// in brackets and may set the marks of the chosen item; a "t" records each toggled signal.
 class ModeMenu
 {
 public:
@@ -30,8 +30,9 @@ public:
         keep->setChecked(true);
         for (QAction* a : {sound, off, keep}) {
             marks.track(a);
+            QObject::connect(a, &QAction::toggled, [this] { seen += "t"; });
             QObject::connect(a, &QAction::triggered, [this, a, handlersMark] {
-                seen += marked() + " ";
+                seen += "[" + marked() + "]";
                 if (handlersMark)
                     marks.setMarked(a, a == keep ? !marks.isMarked(keep) : true);
             });
@@ -83,14 +84,17 @@ TEST_P(MenuMarkChoice, MarksChangeOnlyWhenAHandlerSetsThem)
         EXPECT_EQ(menu.marks.isMarked(a), a->isChecked());
 }
 
+// Qt's own toggling comes before any handler and cannot be held back; putting the marks back
+// and setting them emits nothing.
 INSTANTIATE_TEST_SUITE_P(
     Rows, MenuMarkChoice,
     testing::Values(
-        MarkCase{"RadioChosenWithoutHandlerMarkKeepsBullet", false, &ModeMenu::sound, "ok ", "ok"},
-        MarkCase{"RadioMarkedByItsHandlerMovesBullet", true, &ModeMenu::sound, "ok ", "sk"},
-        MarkCase{"MarkedRadioChosenAgainStaysMarked", false, &ModeMenu::off, "ok ", "ok"},
-        MarkCase{"CheckItemWithoutHandlerMarkKeepsCheck", false, &ModeMenu::keep, "ok ", "ok"},
-        MarkCase{"CheckItemClearedByItsHandler", true, &ModeMenu::keep, "ok ", "o"}),
+        MarkCase{"RadioChosenWithoutHandlerMarkKeepsBullet", false, &ModeMenu::sound, "tt[ok]",
+                 "ok"},
+        MarkCase{"RadioMarkedByItsHandlerMovesBullet", true, &ModeMenu::sound, "tt[ok]", "sk"},
+        MarkCase{"MarkedRadioChosenAgainStaysMarked", false, &ModeMenu::off, "[ok]", "ok"},
+        MarkCase{"CheckItemWithoutHandlerMarkKeepsCheck", false, &ModeMenu::keep, "t[ok]", "ok"},
+        MarkCase{"CheckItemClearedByItsHandler", true, &ModeMenu::keep, "t[ok]", "o"}),
     CaseName<MarkCase>);
 
 } // namespace

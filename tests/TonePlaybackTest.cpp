@@ -282,6 +282,8 @@ struct CaptureCase
 {
     std::optional<std::uint32_t> outputVolume;
     std::int32_t saved;
+    // What SavedSystemVolume held before: 0 in a fresh state.
+    std::int32_t savedBefore = 0;
 };
 
 class CaptureSystemVolume : public testing::TestWithParam<CaptureCase>
@@ -291,6 +293,7 @@ class CaptureSystemVolume : public testing::TestWithParam<CaptureCase>
 TEST_P(CaptureSystemVolume, KeepsNonNegativeVolumesAndMutes)
 {
     ToneState state;
+    state.SavedSystemVolume = GetParam().savedBefore;
     FakeSoundService sound;
     sound.outputVolume = GetParam().outputVolume;
     tone::CaptureSystemVolume(state, sound);
@@ -309,7 +312,11 @@ INSTANTIATE_TEST_SUITE_P(
                     CaptureCase{0x00C800C8u, 0x00C800C8}, CaptureCase{0u, 0},
                     CaptureCase{0xFFFFFFFFu, 0}, CaptureCase{0x80000000u, 0},
                     CaptureCase{0x8000FFFFu, 0},
-                    // A volume that cannot be read leaves the saved volume at 0.
-                    CaptureCase{std::nullopt, 0}));
+                    // A volume that cannot be read leaves the saved volume as it was: 0 at
+                    // start-up, an earlier capture otherwise, cleared when it is negative.
+                    CaptureCase{std::nullopt, 0}, CaptureCase{std::nullopt, 0x00C800C8, 0x00C800C8},
+                    CaptureCase{std::nullopt, 0, static_cast<std::int32_t>(0xFFFF0000u)},
+                    // A readable volume replaces an earlier capture.
+                    CaptureCase{0u, 0, 0x00C800C8}));
 
 } // namespace

@@ -2,192 +2,174 @@
 #include "ControlTestSupport.h"
 #include "NamedCase.h"
 
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 
-#include <functional>
 #include <string>
 
 namespace {
 
 using ui::VolumeSlider;
 
-// Exposes the slider's own style option, to find where its thumb is drawn.
+// The slider, with access to its style option to find where its thumb is drawn.
 class ProbedSlider : public VolumeSlider
 {
 public:
-    using VolumeSlider::initStyleOption;
     using VolumeSlider::VolumeSlider;
+
+    QRect thumbAt(int position)
+    {
+        setValue(position);
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    }
+
+    void mouse(QEvent::Type type, QPoint at)
+    {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(this, &event);
+    }
 };
 
-// The slider at its designed size in an active window.
+// The slider at its designed size, focused in an active window, with a spy on its reports.
 class SliderWindow
 {
 public:
-    SliderWindow() { slider->setGeometry(200, 20, 36, 120); }
-
-    bool focus()
+    SliderWindow()
     {
-        if (!window.show())
-            return false;
+        slider->setGeometry(200, 20, 36, 120);
+        shown = window.show();
         slider->setFocus(Qt::MouseFocusReason);
-        return slider->hasFocus();
-    }
-
-    QRect handleAt(int position) const
-    {
-        slider->setValue(position);
-        QStyleOptionSlider option;
-        slider->initStyleOption(&option);
-        return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle,
-                                               slider);
     }
 
     ControlWindow window;
     ProbedSlider* slider = new ProbedSlider(window.widget());
+    bool shown = false;
+    QSignalSpy reports{slider, &VolumeSlider::changed};
 };
 
-struct UserActionCase
+struct KeyCase
 {
     std::string name;
     int start;
-    std::function<void(VolumeSlider*)> act;
+    Qt::Key key; // Qt::Key_unknown turns the wheel a notch away from the user
     int expected;
 };
 
-class SliderUserAction : public testing::TestWithParam<UserActionCase>
+class SliderKeys : public testing::TestWithParam<KeyCase>
 {
 };
 
-TEST_P(SliderUserAction, ReportsOnceWithTheFinalPosition)
+TEST_P(SliderKeys, ReportOnceWithTheFinalPosition)
 {
-    const UserActionCase& c = GetParam();
-    SliderWindow sw;
-    ASSERT_TRUE(sw.focus());
-    sw.slider->setValue(c.start);
-    QSignalSpy changes(sw.slider, &VolumeSlider::changed);
+    const KeyCase& c = GetParam();
+    SliderWindow w;
+    ASSERT_TRUE(w.shown);
+    w.slider->setValue(c.start);
+    w.reports.clear();
 
-    c.act(sw.slider);
+    if (c.key == Qt::Key_unknown) {
+        const QPointF centre(18, 60);
+        QWheelEvent wheel(centre, w.slider->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.slider, &wheel);
+    } else {
+        QTest::keyClick(w.slider, c.key);
+    }
 
-    EXPECT_EQ(sw.slider->value(), c.expected);
-    ASSERT_EQ(changes.count(), 1);
-    EXPECT_EQ(changes.at(0).at(0).toInt(), c.expected);
-}
-
-std::function<void(VolumeSlider*)> Key(Qt::Key key)
-{
-    return [key](VolumeSlider* s) { QTest::keyClick(s, key); };
-}
-
-void WheelAwayFromUser(VolumeSlider* s)
-{
-    const QPointF centre(s->width() / 2.0, s->height() / 2.0);
-    QWheelEvent wheel(centre, s->mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(s, &wheel);
+    EXPECT_EQ(w.slider->value(), c.expected);
+    ASSERT_EQ(w.reports.count(), 1);
+    EXPECT_EQ(w.reports.at(0).at(0).toInt(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Keys, SliderUserAction,
-    testing::Values(UserActionCase{"UpMovesTowardTheTop", 100, Key(Qt::Key_Up), 99},
-                    UserActionCase{"DownMovesTowardTheBottom", 100, Key(Qt::Key_Down), 101},
-                    UserActionCase{"PageUpMovesTwoTowardTheTop", 100, Key(Qt::Key_PageUp), 98},
-                    UserActionCase{"PageDownMovesTwoTowardTheBottom", 100, Key(Qt::Key_PageDown),
-                                   102},
-                    UserActionCase{"HomeGoesToTheTop", 100, Key(Qt::Key_Home), 0},
-                    UserActionCase{"EndGoesToTheBottom", 100, Key(Qt::Key_End), 65535},
-                    UserActionCase{"EndAtTheBottomStillReports", 65535, Key(Qt::Key_End), 65535},
-                    UserActionCase{"UpAtTheTopStillReports", 0, Key(Qt::Key_Up), 0}),
-    CaseName<UserActionCase>);
+    Rows, SliderKeys,
+    testing::Values(KeyCase{"UpMovesTowardTheTop", 100, Qt::Key_Up, 99},
+                    KeyCase{"DownMovesTowardTheBottom", 100, Qt::Key_Down, 101},
+                    KeyCase{"PageUpMovesTwoTowardTheTop", 100, Qt::Key_PageUp, 98},
+                    KeyCase{"PageDownMovesTwoTowardTheBottom", 100, Qt::Key_PageDown, 102},
+                    KeyCase{"HomeGoesToTheTop", 100, Qt::Key_Home, 0},
+                    KeyCase{"EndGoesToTheBottom", 100, Qt::Key_End, 65535},
+                    KeyCase{"EndAtTheBottomStillReports", 65535, Qt::Key_End, 65535},
+                    KeyCase{"UpAtTheTopStillReports", 0, Qt::Key_Up, 0},
+                    // Qt turns a wheel notch into at most one page step.
+                    KeyCase{"WheelMovesTowardTheTop", 100, Qt::Key_unknown, 98},
+                    KeyCase{"WheelAtTheTopStillReports", 0, Qt::Key_unknown, 0}),
+    CaseName<KeyCase>);
 
-INSTANTIATE_TEST_SUITE_P(
-    Mouse, SliderUserAction,
-    // Qt turns a wheel notch into at most one page step.
-    testing::Values(UserActionCase{"WheelMovesTowardTheTop", 100, WheelAwayFromUser, 98},
-                    UserActionCase{"WheelAtTheTopStillReports", 0, WheelAwayFromUser, 0}),
-    CaseName<UserActionCase>);
-
-TEST(SliderProgrammaticPosition, ReportsOnlyAChange)
+TEST(SliderProgram, ReportsOnlyAChangedPosition)
 {
     VolumeSlider slider;
     slider.setValue(65535);
-    QSignalSpy changes(&slider, &VolumeSlider::changed);
+    QSignalSpy reports(&slider, &VolumeSlider::changed);
 
     slider.setValue(65535);
-    EXPECT_EQ(changes.count(), 0);
-
     slider.setValue(65335);
-    ASSERT_EQ(changes.count(), 1);
-    EXPECT_EQ(changes.at(0).at(0).toInt(), 65335);
+
+    ASSERT_EQ(reports.count(), 1);
+    EXPECT_EQ(reports.at(0).at(0).toInt(), 65335);
 }
 
 TEST(SliderMouse, GrooveClickThumbClickAndDragStepsEachReportOnce)
 {
-    SliderWindow sw;
-    ASSERT_TRUE(sw.focus());
-    const QRect bottom = sw.handleAt(65535);
-    QSignalSpy changes(sw.slider, &VolumeSlider::changed);
+    SliderWindow w;
+    ASSERT_TRUE(w.shown);
+    const QPoint aboveThumb(w.slider->thumbAt(65535).center().x(), 2);
+    w.reports.clear();
+    QTest::mouseClick(w.slider, Qt::LeftButton, {}, aboveThumb);
+    EXPECT_LT(w.slider->value(), 65535);
+    EXPECT_EQ(w.reports.count(), 1);
 
-    // A click on the groove above the thumb moves toward the top.
-    QTest::mouseClick(sw.slider, Qt::LeftButton, {}, QPoint(bottom.center().x(), 2));
-    EXPECT_LT(sw.slider->value(), 65535);
-    EXPECT_EQ(changes.count(), 1);
+    // Letting go of the thumb reports even when it did not move.
+    const QPoint thumb = w.slider->thumbAt(w.slider->value()).center();
+    w.reports.clear();
+    w.slider->mouse(QEvent::MouseButtonPress, thumb);
+    EXPECT_EQ(w.reports.count(), 0);
+    w.slider->mouse(QEvent::MouseButtonRelease, thumb);
+    EXPECT_EQ(w.reports.count(), 1);
 
-    // Pressing and letting go of the thumb without moving it reports once, on release.
-    const QRect thumb = sw.handleAt(sw.slider->value());
-    changes.clear();
-    QTest::mousePress(sw.slider, Qt::LeftButton, {}, thumb.center());
-    EXPECT_EQ(changes.count(), 0);
-    QTest::mouseRelease(sw.slider, Qt::LeftButton, {}, thumb.center());
-    EXPECT_EQ(changes.count(), 1);
-
-    // Dragging reports each move and the release.
-    changes.clear();
-    const int before = sw.slider->value();
-    QTest::mousePress(sw.slider, Qt::LeftButton, {}, thumb.center());
-    for (const int dy : {-10, -20}) {
-        const QPointF to = thumb.center() + QPoint(0, dy);
-        QMouseEvent move(QEvent::MouseMove, to, sw.slider->mapToGlobal(to), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(sw.slider, &move);
-    }
-    EXPECT_EQ(changes.count(), 2);
-    QTest::mouseRelease(sw.slider, Qt::LeftButton, {}, thumb.center() + QPoint(0, -20));
-    ASSERT_EQ(changes.count(), 3);
-    EXPECT_LT(sw.slider->value(), before);
-    EXPECT_EQ(changes.last().at(0).toInt(), sw.slider->value());
+    w.reports.clear();
+    const int before = w.slider->value();
+    w.slider->mouse(QEvent::MouseButtonPress, thumb);
+    w.slider->mouse(QEvent::MouseMove, thumb + QPoint(0, -10));
+    w.slider->mouse(QEvent::MouseMove, thumb + QPoint(0, -20));
+    EXPECT_EQ(w.reports.count(), 2);
+    w.slider->mouse(QEvent::MouseButtonRelease, thumb + QPoint(0, -20));
+    ASSERT_EQ(w.reports.count(), 3);
+    EXPECT_LT(w.slider->value(), before);
+    EXPECT_EQ(w.reports.last().at(0).toInt(), w.slider->value());
 }
 
-TEST(SliderMouse, GrooveClickHeldDownRepeatsWithOneReportPerStep)
+TEST(SliderMouse, GrooveClickHeldDownReportsEachRepeatedStep)
 {
-    SliderWindow sw;
-    ASSERT_TRUE(sw.focus());
-    const QRect bottom = sw.handleAt(65535);
-    QSignalSpy changes(sw.slider, &VolumeSlider::changed);
+    SliderWindow w;
+    ASSERT_TRUE(w.shown);
+    const QPoint aboveThumb(w.slider->thumbAt(65535).center().x(), 2);
+    w.reports.clear();
 
-    QTest::mousePress(sw.slider, Qt::LeftButton, {}, QPoint(bottom.center().x(), 2));
-    QTRY_VERIFY_WITH_TIMEOUT(changes.count() >= 3, 5000);
-    QTest::mouseRelease(sw.slider, Qt::LeftButton, {}, QPoint(bottom.center().x(), 2));
-    const int steps = (65535 - sw.slider->value()) / sw.slider->pageStep();
+    w.slider->mouse(QEvent::MouseButtonPress, aboveThumb);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.reports.count() >= 3; }, 5000));
+    w.slider->mouse(QEvent::MouseButtonRelease, aboveThumb);
 
-    EXPECT_EQ(changes.count(), steps);
-    EXPECT_EQ(changes.last().at(0).toInt(), sw.slider->value());
+    EXPECT_EQ(w.reports.count(), (65535 - w.slider->value()) / w.slider->pageStep());
+    EXPECT_EQ(w.reports.last().at(0).toInt(), w.slider->value());
 }
 
 TEST(SliderLook, ZeroAtTheTopWithATwentyPixelThumb)
 {
-    SliderWindow sw;
-    ASSERT_TRUE(sw.window.show());
-    const QRect top = sw.handleAt(0);
-    const QRect bottom = sw.handleAt(65535);
+    SliderWindow w;
+    ASSERT_TRUE(w.shown);
+    const QRect top = w.slider->thumbAt(0);
 
-    EXPECT_LT(top.center().y(), bottom.center().y());
+    EXPECT_LT(top.center().y(), w.slider->thumbAt(65535).center().y());
     EXPECT_EQ(top.height(), VolumeSlider::kThumbLength);
-    EXPECT_EQ(sw.slider->tickPosition(), QSlider::TicksRight);
-    EXPECT_EQ(sw.slider->tickInterval(), 8192);
-    EXPECT_EQ(sw.slider->accessibleName(), QStringLiteral("Volume"));
+    EXPECT_EQ(w.slider->accessibleName(), QStringLiteral("Volume"));
 }
 
 } // namespace

@@ -26,8 +26,10 @@ void StopTone(SoundService& sound);
 // OutputVolume.
 void ApplySliderVolume(ToneState& state, SoundService& sound, std::int32_t sliderPosition);
 
-// Remembers the output's volume in SavedSystemVolume (0 when the volume reads as negative,
-// or cannot be read) and mutes the output.
+// Remembers the output's volume in SavedSystemVolume and mutes the output. A volume that
+// reads as negative is saved as 0; one that cannot be read leaves SavedSystemVolume as it
+// was (0 at start-up, the only time the program captures it), and then a negative value
+// there is cleared to 0 all the same.
 void CaptureSystemVolume(ToneState& state, SoundService& sound);
 
 // Sets the output back to SavedSystemVolume.

@@ -12,6 +12,8 @@ MenuMarks::MenuMarks(QObject* parent) : QObject(parent)
 
 void MenuMarks::track(QAction* action)
 {
+    if (marks_.contains(action))
+        return;
     marks_.insert(action, action->isChecked());
     // Connected before the window's handlers, so they see the marks as they were.
     connect(action, &QAction::triggered, this, [this, action] { restoreMarks(action); });

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QStyle>
@@ -121,6 +122,8 @@ bool PitchSpinEdit::eventFilter(QObject* watched, QEvent* event)
     if (watched == field_) {
         if (event->type() == QEvent::KeyPress)
             return filterKeyPress(static_cast<QKeyEvent*>(event));
+        if (event->type() == QEvent::InputMethod)
+            return filterInputMethod(static_cast<QInputMethodEvent*>(event));
         if (event->type() == QEvent::FocusOut) {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
             // A menu opening or another window taking over leaves the field focused within
@@ -146,9 +149,26 @@ bool PitchSpinEdit::filterKeyPress(QKeyEvent* event)
         modifiers.testFlag(Qt::ControlModifier) && !modifiers.testFlag(Qt::AltModifier);
     if (command || event->text().isEmpty() || IsAcceptedText(event->text()))
         return false;
+    refuseInput();
+    return true;
+}
+
+bool PitchSpinEdit::filterInputMethod(QInputMethodEvent* event)
+{
+    // Text composed with an input method is typed text too.
+    if (IsAcceptedText(event->commitString()))
+        return false;
+    refuseInput();
+    // Still clear the composition that the input method was showing.
+    QInputMethodEvent cleared;
+    QApplication::sendEvent(field_, &cleared);
+    return true;
+}
+
+void PitchSpinEdit::refuseInput()
+{
     QApplication::beep();
     emit inputRefused();
-    return true;
 }
 
 void PitchSpinEdit::clampOnFocusLoss()

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QInputMethodEvent;
+class QKeyEvent;
 class QLineEdit;
 class QToolButton;
 
@@ -53,6 +55,8 @@ protected:
 
 private:
     bool filterKeyPress(QKeyEvent* event);
+    bool filterInputMethod(QInputMethodEvent* event);
+    void refuseInput();
     void clampOnFocusLoss();
     void placeButtons();
 

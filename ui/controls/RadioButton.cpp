@@ -29,13 +29,6 @@ void RadioButton::setCheckedState(bool checked)
     setAutoExclusive(true);
 }
 
-void RadioButton::nextCheckState()
-{
-    // A click checks the button through the same operation; on a checked button it does
-    // nothing.
-    setCheckedState(true);
-}
-
 void RadioButton::followCheckedState(bool checked)
 {
     // Only the checked button of a set is a tab stop; a click still gives any of them focus.

@@ -1,5 +1,7 @@
 #include "UpDownArrows.h"
 
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 
 #include <algorithm>
@@ -8,9 +10,41 @@ namespace ui {
 
 namespace {
 
+// A button whose arrow grows with it: styles draw tool-button arrows at a small fixed size,
+// lost on a button 128 pixels wide.
+class LargeArrowButton : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.arrowType = Qt::NoArrow;
+        option.features &= ~QStyleOptionToolButton::Arrow;
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
+
+        // An isosceles triangle half as wide as the button's shorter side, pointing up or down,
+        // shifted by a pixel while the button is down as the bevel suggests.
+        const qreal base = std::min(width(), height()) / 2.0;
+        const QPointF centre = QRectF(rect()).center() + (isDown() ? QPointF(1, 1) : QPointF());
+        const qreal tip = arrowType() == Qt::UpArrow ? -base / 4 : base / 4;
+        const QPolygonF triangle{centre + QPointF(0, tip), centre + QPointF(-base / 2, -tip),
+                                 centre + QPointF(base / 2, -tip)};
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                         QPalette::ButtonText));
+        painter.drawPolygon(triangle);
+    }
+};
+
 QToolButton* MakeArrow(QWidget* parent, Qt::ArrowType arrow, const QString& name)
 {
-    auto* button = new QToolButton(parent);
+    auto* button = new LargeArrowButton(parent);
     button->setArrowType(arrow);
     button->setAccessibleName(name);
     button->setFocusPolicy(Qt::NoFocus);

@@ -36,6 +36,8 @@ VolumeSlider::VolumeSlider(QWidget* parent) : QSlider(Qt::Vertical, parent)
     setStyle(thumbStyle);
 
     setRange(0, 65535);
+    // The window opens silent, with the thumb at the bottom.
+    setValue(65535);
     // 0, the loudest setting, sits at the top, and the Up key, Page Up and the wheel turned
     // away from the user move toward it.
     setInvertedAppearance(true);

@@ -4,9 +4,10 @@
 
 namespace ui {
 
-// The vertical volume slider: 0 (loudest) at the top, 65535 (silent) at the bottom, ticks on
-// the right every 8192. It reports every user action with changed(), also one that leaves the
-// position where it was, and a position set by the program only when it differs.
+// The vertical volume slider: 0 (loudest) at the top, 65535 (silent) at the bottom, where it
+// starts, with ticks on the right every 8192. It reports every user action with changed(),
+// also one that leaves the position where it was, and a position set by the program only
+// when it differs.
 class VolumeSlider : public QSlider
 {
     Q_OBJECT
