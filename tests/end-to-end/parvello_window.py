@@ -2,6 +2,7 @@
 places in the client area (below the menu bar, whose height is measured), read through the
 accessibility bus and worked with X input."""
 
+import os
 from pathlib import Path
 
 import desktop
@@ -22,7 +23,7 @@ EXIT_ITEM = "終了(X)"
 
 def settings_file():
     """Where the program keeps its settings in the session's configuration folder."""
-    return Path(desktop.os.environ["XDG_CONFIG_HOME"]) / "Veltrane" / "ParvelloJr.conf"
+    return Path(os.environ["XDG_CONFIG_HOME"]) / "Veltrane" / "ParvelloJr.conf"
 
 
 class ParvelloWindow:
