@@ -75,7 +75,7 @@ def program_figures(build, path, out, rounds):
         before, started = cpu_seconds(program.pid), time.monotonic()
         time.sleep(CPU_SECONDS)
         cpu = (cpu_seconds(program.pid) - before) / (time.monotonic() - started)
-        desktop.xdotool("mousemove", "--sync", *window.point("UpDown1", dy=20))
+        desktop.move_pointer(*window.point("UpDown1", dy=20))
         latency = subprocess.run(
             [str(build / "bench/click_latency_probe"), os.environ["SESSION_SINK"] + ".monitor",
              str(rounds)], check=True, capture_output=True, text=True, timeout=300).stdout

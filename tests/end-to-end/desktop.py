@@ -25,8 +25,11 @@ class NotFound(AssertionError):
     pass
 
 
+_started = time.monotonic()
+
+
 def log(message):
-    print(f"[e2e] {message}", flush=True)
+    print(f"[e2e {time.monotonic() - _started:6.1f} s] {message}", flush=True)
 
 
 def wait_for(what, probe, timeout=TIMEOUT, interval=0.1):
@@ -203,8 +206,16 @@ def window_of(pid, timeout=TIMEOUT):
     return found.split()[0]
 
 
+def move_pointer(x, y):
+    """Moves the pointer and waits until it is there. (`mousemove --sync` to where the pointer
+    already is waits for a motion that never comes, for many seconds.)"""
+    here = dict(line.split("=") for line in xdotool("getmouselocation", "--shell").split())
+    if (int(here["X"]), int(here["Y"])) != (int(x), int(y)):
+        xdotool("mousemove", "--sync", int(x), int(y))
+
+
 def click(x, y, button=1):
-    xdotool("mousemove", "--sync", int(x), int(y))
+    move_pointer(x, y)
     # Let the program see the pointer arrive before the press, as a hand would.
     time.sleep(0.05)
     xdotool("click", button)

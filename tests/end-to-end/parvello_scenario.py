@@ -1,7 +1,7 @@
 """The program used as a person uses it, on the private session of run.sh:
 
-1. Start it; it shows the note "A" in octave "4". Turn the volume slider to its loud end and
-   select "Sound": A4 sounds at 440 Hz, continuously, at the level that the slider sets.
+1. Start it; it shows the note "A" in octave "4". Drag the volume slider's thumb half-way down
+   and select "Sound": A4 sounds at 440 Hz, continuously, at the level that the slider sets.
 2. Click the note stepper's upper arrow: A4 stops, a short mute follows (at most 130 ms),
    then A#4 sounds at 466.16 Hz at its level, with no other gap.
 3. Leave through the menu's Exit: the settings file holds the last tone.
@@ -79,8 +79,11 @@ def first_run(program_path, out):
         shown = (window.text_of("tone"), window.text_of("oct"))
         if shown != ("A", "4"):
             raise AssertionError(f"a first run shows {shown}, not ('A', '4')")
-        window.slider_to_top()
-        slider_position = desktop.value(window.slider())
+        # Half-way, so that the level shows that the slider scales the tone.
+        slider_position = int(window.drag_slider_down(50))
+        if not 16384 <= slider_position <= 49152:
+            raise AssertionError(f"the slider was dragged to {slider_position}, not half-way")
+        desktop.log(f"the volume slider at {slider_position}")
         with Recording(out / "parvello-tones.raw") as recording:
             window.select_sound()
             time.sleep(TONE_SECONDS)

@@ -3,6 +3,7 @@ places in the client area (below the menu bar, whose height is measured), read t
 accessibility bus and worked with X input."""
 
 import os
+import time
 from pathlib import Path
 
 import desktop
@@ -75,6 +76,24 @@ class ParvelloWindow:
         desktop.key(self.window, "Home")
         slider = self.slider()
         desktop.wait_for("the volume slider at its top", lambda: desktop.value(slider) == 0)
+
+    def drag_slider_down(self, pixels):
+        """From the loud end, the slider's thumb dragged down by hand; returns the position
+        that the slider reports then."""
+        self.slider_to_top()
+        # The thumb, 20 px long, lies at the top of the slider's box.
+        x, y = self.point("Volume1", dy=10)
+        desktop.move_pointer(x, y)
+        desktop.xdotool("mousedown", 1)
+        # In steps, as a hand moves; without --sync, which waits for the pointer's motion to
+        # be reported and can stall while the slider holds the pointer.
+        for step in range(1, 6):
+            desktop.xdotool("mousemove", x, y + pixels * step // 5)
+            time.sleep(0.05)
+        desktop.xdotool("mouseup", 1)
+        slider = self.slider()
+        return desktop.wait_for("the volume slider to leave its top",
+                                lambda: desktop.value(slider) or None)
 
     def exit_through_menu(self):
         desktop.raise_window(self.window)
