@@ -36,23 +36,18 @@ trap 'exit 130' INT TERM
 session_start "$work" || exit 1
 
 case $what in
-harness)
-    out=$2
-    mkdir -p "$out"
-    "$python" "$here/harness_check.py" "$1" "$out"
-    ;;
-parvello)
-    out=$2
-    mkdir -p "$out"
-    "$python" "$here/parvello_scenario.py" "$1" "$out"
-    ;;
-installed)
-    out=$2
-    mkdir -p "$out"
-    "$python" "$here/installed_check.py" "$1" "$out"
-    ;;
+harness) driver=harness_check.py ;;
+parvello) driver=parvello_scenario.py ;;
+installed) driver=installed_check.py ;;
 *)
     echo "unknown check: $what" >&2
     exit 2
     ;;
 esac
+out=$2
+mkdir -p "$out"
+# In the background and remembered, so that an interruption stops it and whatever it
+# started at once, instead of waiting for it to end.
+"$python" "$here/$driver" "$1" "$out" &
+session_remember $! "$driver"
+wait $!
