@@ -53,9 +53,19 @@ public:
     bool waitForCalls(Call call, std::size_t count);
     bool waitUntilHanging();
 
+    // Plays frames as the device queues them until every device opened has been closed;
+    // returns them. False in `closed` after a safety timeout.
+    std::vector<Frame> playUntilClosed(bool& closed);
+    // The same until a call hangs as scripted.
+    bool playUntilHanging();
+
+    // The frames that the last close or discard threw away unplayed.
+    std::vector<Frame> lastCut();
+
     std::size_t calls(Call call);
     std::vector<std::chrono::steady_clock::time_point> openTimes();
     std::size_t queuedFrames();
+    std::deque<Frame> queued();
 
 private:
     friend class ScriptedPcmDevice;
@@ -64,6 +74,7 @@ private:
     // Records a call and hangs in it when so scripted; called with the lock held.
     void enter(Lock& lock, Call call);
     bool waitFor(Lock& lock, const std::function<bool()>& condition);
+    std::vector<Frame> playUntil(const std::function<bool()>& done, bool& reached);
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -82,6 +93,9 @@ private:
     Call hangCall_ = Call::Open;
     bool hanging_ = false;
     bool released_ = false;
+    std::vector<Frame> lastCut_;
+    // Devices opened and not yet destroyed.
+    int openDevices_ = 0;
     std::vector<std::size_t> callCounts_ = std::vector<std::size_t>(7);
     std::vector<std::chrono::steady_clock::time_point> openTimes_;
 };
