@@ -42,7 +42,7 @@ void PlaybackLoop::run()
     Lock lock(r.mutex);
     while (true) {
         if (generation_ != r.generation) {
-            takeUpRequest(lock);
+            takeUpRequest();
             continue;
         }
         const bool deviceFits =
@@ -97,17 +97,15 @@ bool PlaybackLoop::unmutedOverQueuedSilence(Lock& lock)
     return queuedIsSilent(queued);
 }
 
-void PlaybackLoop::takeUpRequest(Lock& lock)
+void PlaybackLoop::takeUpRequest()
 {
     PlaybackRequests& r = *requests_;
     generation_ = r.generation;
     position_ = 0;
-    if (device_ && !queuedIsSilent()) {
+    // Sound queued fades out. Silence queued alone is thrown away as soon as there is a
+    // tone to hear (unmutedOverQueuedSilence).
+    if (device_ && !queuedIsSilent())
         fadeOut();
-    } else if (device_ && framesSinceEmpty_ > 0) {
-        // Only silence is queued: it goes, so that the new request is heard at once.
-        discardQueued(lock);
-    }
     ramp_.jumpTo({0, 0});
     // The image is read here, under the lock, like every other read of it.
     if (r.image)

@@ -52,7 +52,7 @@ private:
     // so that the tone is heard at once. Asks the device, with the lock released.
     bool unmutedOverQueuedSilence(Lock& lock);
     // Each of these runs with `lock` held; those that call the device release it meanwhile.
-    void takeUpRequest(Lock& lock);
+    void takeUpRequest();
     void fadeOut();
     void windDown(Lock& lock);
     void closeDevice(Lock& lock);

@@ -1,5 +1,6 @@
 #include "FileSinkOutput.h"
 #include "NamedCase.h"
+#include "StepMeasure.h"
 #include "WaveImageSupport.h"
 
 #include "alsa/AlsaPcmOutput.h"
@@ -435,6 +436,57 @@ TEST_F(AlsaSoundServiceTest, UnmutingGoesOnWithTheLoopAtTheNewLevel)
     }
     EXPECT_TRUE(phase.has_value()) << "the sound after unmuting is not the loop at full level";
 }
+
+struct ChangeCase
+{
+    const char* name;
+    std::uint32_t volumeBefore;
+    void (*change)(AlsaSoundService& service, const Bytes& other);
+};
+
+class ClickFreeChange : public AlsaSoundServiceTest, public testing::WithParamInterface<ChangeCase>
+{
+};
+
+// Through ALSA as well, no change steps further than the tones themselves do: the largest
+// step in all that is written, before, during and after the change.
+TEST_P(ClickFreeChange, StepsStayNearTheTonesOwn)
+{
+    const Bytes& tone = keep(OddLengthToneImage());
+    const Bytes& other = keep(EvenLengthToneImage());
+    service_->setVolume(GetParam().volumeBefore);
+    play(tone);
+    // The pipe paces the service, so the change comes where these many frames put it: at
+    // the end of a period where middle C is far from its middle level, so that a cut would
+    // show.
+    const std::vector<Frame> before = output_.read(5441);
+    GetParam().change(*service_, other);
+    const std::vector<Frame> frames = readOn(before, 20000);
+    ASSERT_GT(frames.size(), before.size());
+    const double ownStep = std::max(LargestStepOfImage(tone), LargestStepOfImage(other));
+    EXPECT_LE(LargestStep(frames) / ownStep, 1.3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ClickFreeChange,
+    testing::Values(
+        ChangeCase{"volume_step_down", kFullVolume,
+                   [](AlsaSoundService& s, const Bytes&) { s.setVolume(0x40004000); }},
+        ChangeCase{"volume_step_up", 0x40004000,
+                   [](AlsaSoundService& s, const Bytes&) { s.setVolume(kFullVolume); }},
+        ChangeCase{"unmuting", 0,
+                   [](AlsaSoundService& s, const Bytes&) { s.setVolume(kFullVolume); }},
+        ChangeCase{"replacement", kFullVolume,
+                   [](AlsaSoundService& s, const Bytes& other) { s.playLooped(AsSpan(other)); }},
+        ChangeCase{"new_tone_as_the_engine_starts_it", kFullVolume,
+                   [](AlsaSoundService& s, const Bytes& other) {
+                       s.setVolume(0);
+                       s.playLooped(AsSpan(other));
+                       s.pause(std::chrono::milliseconds(100));
+                       s.setVolume(kFullVolume);
+                   }},
+        ChangeCase{"stop", kFullVolume, [](AlsaSoundService& s, const Bytes&) { s.stop(); }}),
+    CaseName<ChangeCase>);
 
 TEST(AlsaSoundServiceVolume, IsFullUntilSetThenWhatWasSet)
 {

@@ -251,8 +251,10 @@ TEST_F(PlaybackThreadTest, ReplacementFollowsWhatIsQueuedAfterAFade)
     std::vector<Frame> played = script_->consume(150);
     ASSERT_TRUE(script_->waitUntilFull());
     // The thread waits for room in a full device, holding its next period; the request must
-    // wake it, so that the period is never written.
+    // wake it, so that it takes the request up at once and the period is never written.
+    const std::size_t blocked = script_->waitUntilBlocked();
     play(toneB_);
+    ASSERT_TRUE(script_->waitUntilBlocked(blocked + 1)) << "the request did not wake the thread";
     const std::vector<Frame> after = playOut(3 * kBuffer);
     played.insert(played.end(), after.begin(), after.end());
 
@@ -297,7 +299,9 @@ TEST_F(PlaybackThreadTest, StopFadesOutAndClosesOverSilence)
     start();
     play(toneA_);
     ASSERT_TRUE(script_->waitUntilFull());
+    const std::size_t blocked = script_->waitUntilBlocked();
     thread_->play(std::nullopt);
+    ASSERT_TRUE(script_->waitUntilBlocked(blocked + 1)) << "the request did not wake the thread";
     bool closed = false;
     const std::vector<Frame> played = script_->playUntilClosed(closed);
     ASSERT_TRUE(closed);

@@ -77,9 +77,16 @@ public:
                 return tone::PcmWait::Ready;
             // The room signal is cleared under the lock, so no consume is missed.
             s.room_.clear();
+            s.blocked_ = true;
+            ++s.blockedWaits_;
+            s.changed_.notify_all();
         }
         pollfd descriptors[] = {{s.room_.descriptor(), POLLIN, 0}, {wakeDescriptor, POLLIN, 0}};
         const int ready = poll(descriptors, 2, static_cast<int>(timeout.count()));
+        {
+            const std::lock_guard lock(s.mutex_);
+            s.blocked_ = false;
+        }
         if (ready == 0)
             return tone::PcmWait::TimedOut;
         if (descriptors[1].revents & POLLIN)
@@ -273,6 +280,12 @@ std::vector<Frame> PcmScript::lastCut()
 {
     const std::lock_guard lock(mutex_);
     return lastCut_;
+}
+
+std::size_t PcmScript::waitUntilBlocked(std::size_t atLeast)
+{
+    Lock lock(mutex_);
+    return waitFor(lock, [&] { return blocked_ && blockedWaits_ >= atLeast; }) ? blockedWaits_ : 0;
 }
 
 std::size_t PcmScript::calls(Call call)

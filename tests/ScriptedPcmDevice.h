@@ -52,6 +52,9 @@ public:
     // Waits until `count` calls of this kind have been made, or a call hangs as scripted.
     bool waitForCalls(Call call, std::size_t count);
     bool waitUntilHanging();
+    // Waits until the playback thread blocks waiting for room, for the `atLeast`th time or
+    // later; returns how many times it has, or 0 after a safety timeout.
+    std::size_t waitUntilBlocked(std::size_t atLeast = 1);
 
     // Plays frames as the device queues them until every device opened has been closed;
     // returns them. False in `closed` after a safety timeout.
@@ -94,6 +97,9 @@ private:
     bool hanging_ = false;
     bool released_ = false;
     std::vector<Frame> lastCut_;
+    // Whether a wait is blocked for lack of room, and how many have been.
+    bool blocked_ = false;
+    std::size_t blockedWaits_ = 0;
     // Devices opened and not yet destroyed.
     int openDevices_ = 0;
     std::vector<std::size_t> callCounts_ = std::vector<std::size_t>(7);
