@@ -30,6 +30,8 @@ struct Tone
     // largest sample, both widened to 16 bits at full level.
     double largestStep = 0;
     double peak = 0;
+    // A quarter of the tone's cycle, in frames.
+    std::size_t quarterCycle = 0;
 
     std::span<const std::uint8_t> span() const { return {image.data(), image.size()}; }
 };
@@ -47,6 +49,7 @@ Tone MakeTone(long double frequency)
         tone.largestStep = std::max(tone.largestStep, 256.0 * step);
         tone.peak = std::max(tone.peak, 256.0 * std::abs(samples[i] - 128));
     }
+    tone.quarterCycle = static_cast<std::size_t>(tone::wave::kSampleRate / frequency / 4);
     return tone;
 }
 
@@ -72,13 +75,20 @@ double Level(const std::array<std::int16_t, 2>& frame)
 // When the change is complete, in frames from the start of `frames`, or nothing.
 using Completion = std::function<std::optional<std::size_t>(const Frames&)>;
 
-// The first frame at 97 % of `peak` or more.
-Completion Reaches(double peak)
+// When `tone` is at its level: the first frame at 97 % of its peak, or, when the sound
+// started at most a quarter of the tone's cycle before that (a tone that starts at full
+// level from its upward zero crossing, whose wave takes that long to reach its peak), the
+// first frame of the sound.
+Completion Reaches(const Tone& tone)
 {
-    return [peak](const Frames& frames) -> std::optional<std::size_t> {
+    return [peak = tone.peak,
+            rise = tone.quarterCycle](const Frames& frames) -> std::optional<std::size_t> {
+        std::optional<std::size_t> onset;
         for (std::size_t n = 0; n < frames.size(); ++n) {
+            if (!onset && Level(frames[n]) > 256)
+                onset = n;
             if (Level(frames[n]) >= 0.97 * peak - 256)
-                return n;
+                return onset && n - *onset <= rise + 2 ? *onset : n;
         }
         return std::nullopt;
     };
@@ -97,17 +107,17 @@ Completion FallsTo(double peak)
     };
 }
 
-// After the first 5 ms of silence, the first frame at 97 % of `peak`.
-Completion ReachesAfterAPause(double peak)
+// After the first 5 ms of silence, when `tone` is at its level.
+Completion ReachesAfterAPause(const Tone& tone)
 {
-    return [peak](const Frames& frames) -> std::optional<std::size_t> {
+    return [&tone](const Frames& frames) -> std::optional<std::size_t> {
         constexpr std::size_t kPause = MonitorRecorder::kRate * 5 / 1000;
         std::size_t quiet = 0;
         for (std::size_t n = 0; n < frames.size(); ++n) {
             quiet = Level(frames[n]) <= 256 ? quiet + 1 : 0;
             if (quiet == kPause) {
                 Frames rest(frames.begin() + static_cast<std::ptrdiff_t>(n), frames.end());
-                if (const auto reached = Reaches(peak)(rest))
+                if (const auto reached = Reaches(tone)(rest))
                     return n + *reached;
                 return std::nullopt;
             }
@@ -124,6 +134,7 @@ struct Event
     std::function<void(tone::AlsaSoundService&)> act;
     // The largest step of the tone at the higher of the two levels.
     double reference;
+    // When the change is complete at the sink; none for a change without a level to reach.
     Completion completion;
     // How long the state before the event lasts.
     std::chrono::milliseconds before = 300ms;
@@ -154,24 +165,12 @@ void MeasureEvent(const Event& event, int rounds, tone::AlsaSoundService& servic
         const Frames frames =
             recorder.framesUpTo(first, recorder.frameAt(requested + kWindow + 20ms));
         clicks.push_back(LargestStep(frames) / event.reference);
-        if (std::getenv("CLICK_DEBUG") && clicks.back() > 1.3) {
-            std::size_t at = 1;
-            for (std::size_t n = 1; n < frames.size(); ++n)
-                if (std::abs(frames[n][0] - frames[n - 1][0]) >
-                    std::abs(frames[at][0] - frames[at - 1][0]))
-                    at = n;
-            std::printf("  %s: step at %+.1f ms:", event.name,
-                        1000.0 *
-                            (static_cast<double>(at) - static_cast<double>(atRequest - first)) /
-                            MonitorRecorder::kRate);
-            for (std::size_t n = at > 6 ? at - 6 : 0; n < std::min(frames.size(), at + 6); ++n)
-                std::printf(" %d", frames[n][0]);
-            std::printf("\n");
-        }
         const auto begin =
             static_cast<std::ptrdiff_t>(std::max<std::int64_t>(atRequest - first, 0));
         const Frames after(frames.begin() + std::min<std::ptrdiff_t>(begin, frames.size()),
                            frames.end());
+        if (!event.completion)
+            continue;
         if (const auto done = event.completion(after))
             millis.push_back(1000.0 * static_cast<double>(*done) / MonitorRecorder::kRate);
         else
@@ -208,20 +207,19 @@ void MeasureTones(const char* what, const Tone& a, const Tone& b, int rounds,
              s.setVolume(kFull);
              s.playLooped(a.span());
          },
-         a.largestStep, Reaches(a.peak)},
+         a.largestStep, Reaches(a)},
         {"unmuting a tone started muted 100 ms before",
          [&](tone::AlsaSoundService& s) {
              silence(s);
              s.setVolume(0);
              s.playLooped(a.span());
          },
-         [&](tone::AlsaSoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a.peak),
-         100ms},
+         [&](tone::AlsaSoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a), 100ms},
         {"slider step 0xFFFFFFFF -> 0x40004000", playing(kFull),
          [&](tone::AlsaSoundService& s) { s.setVolume(kQuarter); }, a.largestStep,
          FallsTo(a.peak * kQuarterLevel)},
         {"slider step 0x40004000 -> 0xFFFFFFFF", playing(kQuarter),
-         [&](tone::AlsaSoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a.peak)},
+         [&](tone::AlsaSoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a)},
         {"stop at full volume", playing(kFull), [&](tone::AlsaSoundService& s) { s.stop(); },
          a.largestStep, FallsTo(0)},
         {"replacing a tone at full volume", playing(kFull),
@@ -233,15 +231,11 @@ void MeasureTones(const char* what, const Tone& a, const Tone& b, int rounds,
              s.pause(100ms);
              s.setVolume(kFull);
          },
-         both, ReachesAfterAPause(b.peak)},
+         both, ReachesAfterAPause(b)},
 
     };
-    for (const Event& event : events) {
-        Event e = event;
-        if (!e.completion)
-            e.completion = [](const Frames&) { return std::optional<std::size_t>(); };
-        MeasureEvent(e, rounds, service, recorder);
-    }
+    for (const Event& event : events)
+        MeasureEvent(event, rounds, service, recorder);
 }
 
 } // namespace
