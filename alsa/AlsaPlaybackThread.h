@@ -17,7 +17,8 @@ namespace tone {
 //
 // Thread contract. One other thread, the owner's, makes the requests, one at a time:
 // - play hands the image over under a short lock that the playback thread holds only while
-//   it converts one period from the image (microseconds), and raises a wake signal that
+//   it converts one period from the image (microseconds) or measures a new image for its
+//   ramps (well under a millisecond), and raises a wake signal that
 //   ends any wait for the device. Once play has returned, the image it replaced is never
 //   read again. Every device call happens on the playback thread, so play never waits for
 //   the device or the sound server.
