@@ -4,6 +4,10 @@
 //   playback_pulse_probe latency ROUNDS SOURCE
 //     records SOURCE (the sink's monitor) and prints how long a play request takes to be
 //     heard at the sink, from silence and when it replaces another tone.
+//   playback_pulse_probe clicks ROUNDS SOURCE
+//     records SOURCE (the monitor of a sink at 22050 Hz) while tones start, stop, change
+//     level and replace each other, and prints for each kind of event how large the largest
+//     sample-to-sample step is against the tone's own, and how long the change takes;
 //   playback_pulse_probe stopped-server PID
 //     stops the sound server PID (SIGSTOP) while a tone plays, and before the PCM is open,
 //     and prints how long the service's destructor takes each time; resumes the server
@@ -18,6 +22,9 @@
 #include "tone/ToneImageBuilder.h"
 #include "tone/ToneSamples.h"
 #include "tone/WaveFormat.h"
+
+#include "ClickMeasure.h"
+#include "MonitorRecorder.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -45,7 +52,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using probe::Clock;
+using probe::MonitorRecorder;
 using namespace std::chrono_literals;
 
 std::vector<std::uint8_t> ImageBytes(long double frequency)
@@ -159,120 +167,6 @@ int MeasureCpu(int seconds)
                 100 * process / wall);
     return 0;
 }
-
-// Records a PulseAudio source on a thread of its own and tells when each recorded frame was
-// captured, on this process's steady clock. The recording is continuous at a fixed rate, so
-// frame n was captured at t0 + n / rate. After each read the stream's latency is the age of
-// the next frame to be read, which dates frame 0; the median of these estimates is taken.
-// The sink mixes in blocks, so a single figure is uncertain by a few milliseconds.
-class MonitorRecorder
-{
-public:
-    static constexpr unsigned kRate = 44100;
-    static constexpr std::size_t kChunkFrames = 64; // 1.5 ms
-
-    explicit MonitorRecorder(const std::string& source)
-    {
-        const pa_sample_spec format{PA_SAMPLE_S16LE, kRate, 2};
-        // Small fragments, so that some reads come soon after their frames were captured.
-        constexpr auto kServerDefault = static_cast<std::uint32_t>(-1);
-        const pa_buffer_attr attributes{kServerDefault, kServerDefault, kServerDefault,
-                                        kServerDefault, kChunkFrames * 4};
-        int error = 0;
-        stream_ = pa_simple_new(nullptr, "parvello probe", PA_STREAM_RECORD, source.c_str(),
-                                "monitor", &format, nullptr, &attributes, &error);
-        if (!stream_) {
-            std::fprintf(stderr, "cannot record %s: %s\n", source.c_str(), pa_strerror(error));
-            std::exit(1);
-        }
-        thread_ = std::thread([this] { record(); });
-    }
-    ~MonitorRecorder()
-    {
-        stopping_ = true;
-        thread_.join();
-        pa_simple_free(stream_);
-    }
-
-    // Looks out for frames louder than `threshold` in what is read from now on. Frames
-    // captured earlier but read only now are included: the callers make sure those are
-    // quieter.
-    void arm(int threshold)
-    {
-        const std::lock_guard lock(mutex_);
-        threshold_ = threshold;
-        loudFrame_.reset();
-    }
-
-    // The index of the first loud frame since arm(), waiting up to `timeout`.
-    std::optional<std::uint64_t> waitForLoudFrame(Clock::duration timeout)
-    {
-        std::unique_lock lock(mutex_);
-        recorded_.wait_for(lock, timeout, [&] { return loudFrame_.has_value(); });
-        threshold_ = 0;
-        return loudFrame_;
-    }
-
-    // Waits until `length` of silence has been recorded.
-    bool waitForSilence(Clock::duration length, Clock::duration timeout)
-    {
-        std::unique_lock lock(mutex_);
-        return recorded_.wait_for(lock, timeout, [&] { return quietFor_ >= length; });
-    }
-
-    Clock::time_point capturedAt(std::uint64_t frame)
-    {
-        const std::lock_guard lock(mutex_);
-        std::vector<Clock::time_point> starts = starts_;
-        std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
-        return starts[starts.size() / 2] +
-               std::chrono::nanoseconds(frame * 1'000'000'000ull / kRate);
-    }
-
-private:
-    void record()
-    {
-        std::array<std::int16_t, kChunkFrames * 2> chunk{};
-        while (!stopping_) {
-            int error = 0;
-            if (pa_simple_read(stream_, chunk.data(), sizeof chunk, &error) < 0)
-                return;
-            const auto readAt = Clock::now();
-            const pa_usec_t latency = pa_simple_get_latency(stream_, &error);
-            const std::lock_guard lock(mutex_);
-            bool loud = false;
-            for (std::size_t frame = 0; frame < kChunkFrames; ++frame) {
-                const int level =
-                    std::max(std::abs(chunk[2 * frame]), std::abs(chunk[2 * frame + 1]));
-                loud = loud || level > 300;
-                if (threshold_ > 0 && !loudFrame_ && level > threshold_)
-                    loudFrame_ = framesRead_ + frame;
-            }
-            framesRead_ += kChunkFrames;
-            // The next frame, number framesRead_, was captured `latency` ago.
-            const auto framesDuration =
-                std::chrono::nanoseconds(framesRead_ * 1'000'000'000ull / kRate);
-            if (latency != static_cast<pa_usec_t>(-1))
-                starts_.push_back(readAt - std::chrono::microseconds(latency) - framesDuration);
-            quietFor_ =
-                loud ? Clock::duration::zero()
-                     : quietFor_ + std::chrono::microseconds(kChunkFrames * 1'000'000 / kRate);
-            recorded_.notify_all();
-        }
-    }
-
-    pa_simple* stream_ = nullptr;
-    std::atomic<bool> stopping_{false};
-    std::mutex mutex_;
-    std::condition_variable recorded_;
-    int threshold_ = 0;
-    std::optional<std::uint64_t> loudFrame_;
-    std::uint64_t framesRead_ = 0;
-    // Estimates of when frame 0 was captured, one from each read.
-    std::vector<Clock::time_point> starts_;
-    Clock::duration quietFor_{};
-    std::thread thread_;
-};
 
 double Median(std::vector<double> values)
 {
@@ -408,6 +302,8 @@ int main(int argc, char** argv)
         return MeasureCpu(std::atoi(argv[2]));
     if (mode == "latency" && argc == 4)
         return MeasureLatency(std::atoi(argv[2]), argv[3]);
+    if (mode == "clicks" && argc == 4)
+        return probe::MeasureClicks(std::atoi(argv[2]), argv[3]);
     if (mode == "stopped-server" && argc == 3)
         return MeasureStoppedServer(std::atoi(argv[2]));
     if (mode == "exit-with-stopped-server" && argc == 3)
