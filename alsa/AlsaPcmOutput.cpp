@@ -6,6 +6,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace tone {
@@ -168,6 +169,14 @@ int AlsaPcmOutput::prepare()
 int AlsaPcmOutput::resume()
 {
     return snd_pcm_resume(pcm_);
+}
+
+std::size_t AlsaPcmOutput::queuedFrames()
+{
+    snd_pcm_sframes_t delay = 0;
+    if (snd_pcm_delay(pcm_, &delay) < 0)
+        return bufferFrames_;
+    return static_cast<std::size_t>(std::max<snd_pcm_sframes_t>(delay, 0));
 }
 
 int AlsaPcmOutput::discardQueued()

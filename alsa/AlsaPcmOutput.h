@@ -20,12 +20,16 @@ class AlsaPcmOutput final : public PcmDevice
 {
 public:
     // The buffer the device is asked for, and the periods it is split into. Desktop sound
-    // servers reached through ALSA grant buffers of seconds unless asked for less. The
-    // writer wakes about once a period, so the period sets the CPU cost of a looping tone:
-    // against a PulseAudio null sink, about 0.15 % of a core for the playback thread and
-    // 0.35 % for the whole process, where SoX's `play` takes 0.5 % (bench/playback-pulse.sh).
-    static constexpr std::chrono::microseconds kRequestedBufferTime{90'000};
-    static constexpr std::chrono::microseconds kRequestedPeriodTime{30'000};
+    // servers reached through ALSA grant buffers of seconds unless asked for less. What is
+    // queued cannot be taken back without a click, so a stop or a volume step is heard only
+    // after it, plus a ramp of up to 25 ms: the buffer is kept short enough for both to be
+    // heard within 100 ms (measured at a PulseAudio null sink: a stop within 63 ms, a step
+    // within 94 ms). The writer wakes about once a period or more, which sets the CPU cost
+    // of a looping tone: against that sink, 0.2 % of a core for the playback thread and
+    // 0.48 % for the whole process, where SoX's `play` takes 0.5 % (a 90 ms buffer in 30 ms
+    // periods cost 0.15 % and 0.33 %, but let a step take up to 128 ms).
+    static constexpr std::chrono::microseconds kRequestedBufferTime{60'000};
+    static constexpr std::chrono::microseconds kRequestedPeriodTime{20'000};
 
     // Opens and configures the PCM `deviceName` for `sampleRate` frames per second. On
     // failure returns nothing and sets `error` to ALSA's negative error code.
@@ -46,6 +50,7 @@ public:
     PcmWait wait(int wakeDescriptor, std::chrono::milliseconds timeout) override;
     int prepare() override;
     int resume() override;
+    std::size_t queuedFrames() override;
     int discardQueued() override;
 
 private:

@@ -17,12 +17,14 @@ namespace tone {
 //
 // Thread contract. One other thread, the owner's, makes the requests, one at a time:
 // - play hands the image over under a short lock that the playback thread holds only while
-//   it converts one period from the image (microseconds), and raises a wake signal that
+//   it converts one period from the image (microseconds) or measures a new image for its
+//   ramps (well under a millisecond), and raises a wake signal that
 //   ends any wait for the device. Once play has returned, the image it replaced is never
 //   read again. Every device call happens on the playback thread, so play never waits for
 //   the device or the sound server.
 // - setPackedVolume and packedVolume touch one atomic value, read once a period.
-// - The destructor asks the thread to stop and waits for it at most kJoinTimeout. A thread
+// - The destructor asks the thread to stop, which fades the tone out and closes the device
+//   (within about 100 ms), and waits for it at most kJoinTimeout. A thread
 //   that has not finished by then is stuck in a device call (a stopped sound server makes
 //   ALSA's PulseAudio bridge wait without a timeout); it is left to finish on its own. It
 //   reads only what it holds itself, the shared PlaybackRequests included, never the last
@@ -48,9 +50,9 @@ public:
     void play(std::optional<WaveImage> image);
 
     std::uint32_t packedVolume() const;
-    // A change is heard once what is queued has played, except that silence queued while
-    // the volume was 0 is thrown away as soon as it comes up, so that a tone started muted
-    // sounds the moment it is unmuted.
+    // A change is heard once what is queued has played, in a ramp, except that silence
+    // queued while the volume was 0 is thrown away as soon as it comes up, so that a tone
+    // started muted sounds the moment it is unmuted.
     void setPackedVolume(std::uint32_t packedVolume);
 
 private:

@@ -24,6 +24,11 @@ struct PlaybackTiming
     // figure, until the device has played frames again.
     std::chrono::milliseconds firstRetryDelay{100};
     std::chrono::milliseconds longestRetryDelay{2000};
+    // The silence written before the first sound in an empty device: a sound server that
+    // starts a stream, or restarts it after a discard, may begin playing it a few frames in
+    // (PulseAudio rewinds its sink to mix the stream in at once), and those frames must be
+    // silent, or the tone would start in the middle of its wave.
+    std::chrono::milliseconds leadIn{10};
 };
 
 // What the owner of the playback thread and the thread share. The thread holds it by a

@@ -24,7 +24,7 @@ extern char** environ;
 
 namespace {
 
-using bench::MonitorRecorder;
+using probe::MonitorRecorder;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 

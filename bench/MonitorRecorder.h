@@ -1,7 +1,5 @@
 #pragma once
 
-// Shared by the playback probe and the click latency probe.
-
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
@@ -19,7 +17,10 @@
 #include <thread>
 #include <vector>
 
-namespace bench {
+namespace probe {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 // Records a PulseAudio source on a thread of its own and tells when each recorded frame was
 // captured, on this process's steady clock. The recording is continuous at a fixed rate, so
@@ -29,10 +30,9 @@ namespace bench {
 class MonitorRecorder
 {
 public:
-    using Clock = std::chrono::steady_clock;
-
-    static constexpr unsigned kRate = 44100;
-    static constexpr std::size_t kChunkFrames = 64; // 1.5 ms
+    // The tone's own rate, which the sink runs at too, so that nothing is resampled.
+    static constexpr unsigned kRate = 22050;
+    static constexpr std::size_t kChunkFrames = 32; // 1.5 ms
 
     explicit MonitorRecorder(const std::string& source)
     {
@@ -83,6 +83,30 @@ public:
         return recorded_.wait_for(lock, timeout, [&] { return quietFor_ >= length; });
     }
 
+    // The recorded frame captured at `time` (before or after the recording).
+    std::int64_t frameAt(Clock::time_point time)
+    {
+        const Clock::time_point zero = capturedAt(0);
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(time - zero).count() *
+               std::int64_t{kRate} / 1'000'000'000;
+    }
+
+    // Waits until frame `frame` has been recorded, then returns frames `from` to `frame`
+    // (left, right), clipped to the recording.
+    std::vector<std::array<std::int16_t, 2>> framesUpTo(std::int64_t from, std::int64_t frame)
+    {
+        std::unique_lock lock(mutex_);
+        recorded_.wait_for(lock, 5s,
+                           [&] { return static_cast<std::int64_t>(framesRead_) > frame; });
+        const auto first = static_cast<std::size_t>(std::max<std::int64_t>(from, 0));
+        const auto last =
+            std::min(static_cast<std::size_t>(std::max<std::int64_t>(frame, 0)), frames_.size());
+        if (first >= last)
+            return {};
+        return {frames_.begin() + static_cast<std::ptrdiff_t>(first),
+                frames_.begin() + static_cast<std::ptrdiff_t>(last)};
+    }
+
     Clock::time_point capturedAt(std::uint64_t frame)
     {
         const std::lock_guard lock(mutex_);
@@ -108,6 +132,7 @@ private:
                 const int level =
                     std::max(std::abs(chunk[2 * frame]), std::abs(chunk[2 * frame + 1]));
                 loud = loud || level > 300;
+                frames_.push_back({chunk[2 * frame], chunk[2 * frame + 1]});
                 if (threshold_ > 0 && !loudFrame_ && level > threshold_)
                     loudFrame_ = framesRead_ + frame;
             }
@@ -131,10 +156,12 @@ private:
     int threshold_ = 0;
     std::optional<std::uint64_t> loudFrame_;
     std::uint64_t framesRead_ = 0;
+    // Everything recorded, frame by frame.
+    std::vector<std::array<std::int16_t, 2>> frames_;
     // Estimates of when frame 0 was captured, one from each read.
     std::vector<Clock::time_point> starts_;
     Clock::duration quietFor_{};
     std::thread thread_;
 };
 
-} // namespace bench
+} // namespace probe

@@ -4,6 +4,10 @@
 //   playback_pulse_probe latency ROUNDS SOURCE
 //     records SOURCE (the sink's monitor) and prints how long a play request takes to be
 //     heard at the sink, from silence and when it replaces another tone.
+//   playback_pulse_probe clicks ROUNDS SOURCE
+//     records SOURCE (the monitor of a sink at 22050 Hz) while tones start, stop, change
+//     level and replace each other, and prints for each kind of event how large the largest
+//     sample-to-sample step is against the tone's own, and how long the change takes;
 //   playback_pulse_probe stopped-server PID
 //     stops the sound server PID (SIGSTOP) while a tone plays, and before the PCM is open,
 //     and prints how long the service's destructor takes each time; resumes the server
@@ -12,13 +16,15 @@
 //     stops the server while a tone plays and ends the process; the script times the end.
 // Not a test: the figures depend on the machine and the sound server.
 
-#include "MonitorRecorder.h"
 #include "alsa/AlsaSoundService.h"
 #include "tone/NoteFrequency.h"
 #include "tone/ToneBuffer.h"
 #include "tone/ToneImageBuilder.h"
 #include "tone/ToneSamples.h"
 #include "tone/WaveFormat.h"
+
+#include "ClickMeasure.h"
+#include "MonitorRecorder.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -46,8 +52,8 @@
 
 namespace {
 
-using bench::MonitorRecorder;
-using Clock = std::chrono::steady_clock;
+using probe::Clock;
+using probe::MonitorRecorder;
 using namespace std::chrono_literals;
 
 std::vector<std::uint8_t> ImageBytes(long double frequency)
@@ -296,6 +302,8 @@ int main(int argc, char** argv)
         return MeasureCpu(std::atoi(argv[2]));
     if (mode == "latency" && argc == 4)
         return MeasureLatency(std::atoi(argv[2]), argv[3]);
+    if (mode == "clicks" && argc == 4)
+        return probe::MeasureClicks(std::atoi(argv[2]), argv[3]);
     if (mode == "stopped-server" && argc == 3)
         return MeasureStoppedServer(std::atoi(argv[2]));
     if (mode == "exit-with-stopped-server" && argc == 3)

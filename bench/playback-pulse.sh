@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Measures the ALSA sound service against a private PulseAudio server with a null sink:
-# (a) the CPU time that looping a tone for 10 s costs, next to SoX's `play` doing the same
-# through the same sink (and the same again on a private PipeWire server, where PipeWire is
-# installed), (b) how long a play request takes to reach the sink, from silence and when it
-# replaces another tone, and (c) how long the service's destructor and the process's end
-# take while the server is stopped (SIGSTOP). It also shows the properties under which the
-# stream appears in the desktop's mixer. Prints the figures; it is not a test.
+# Measures the ALSA sound service against a private PulseAudio server with a null sink that
+# runs at the tones' 22050 Hz: (a) the CPU time that looping a tone for 10 s costs, next to
+# SoX's `play` doing the same through the same sink (and the same again on a private
+# PipeWire server, where PipeWire is installed), (b) how long a play request takes to reach
+# the sink, from silence and when it replaces another tone, (c) the click measure of every
+# kind of change (start, unmute, volume steps, stop, replacement, a new tone as the engine
+# starts it) with the time each takes to complete at the sink, and (d) how long the
+# service's destructor and the process's end take while the server is stopped (SIGSTOP). It
+# also shows the properties under which the stream appears in the desktop's mixer. Prints
+# the figures; it is not a test.
 #
 #   bench/playback-pulse.sh [ROUNDS]
 #
@@ -47,7 +50,7 @@ ASOUNDRC
 sink=parvello_probe
 pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 --disallow-exit \
     --log-target=file:"$work/pulseaudio.log" \
-    --load="module-null-sink sink_name=$sink" \
+    --load="module-null-sink sink_name=$sink rate=22050" \
     --load="module-native-protocol-unix socket=$work/native auth-anonymous=1" &
 server_pid=$!
 for _ in $(seq 50); do
@@ -82,6 +85,11 @@ measure_cpu
 echo "== Request to first sample at the sink, $rounds requests each"
 "$probe" latency "$rounds" "$sink.monitor"
 
+echo "== Clicks: the largest sample-to-sample step at the sink against the tone's own" \
+    "(goal: at most 1.3x), $rounds events each; the time until the change is complete" \
+    "(goal: within 100 ms, a new tone within 130 ms)"
+"$probe" clicks "$rounds" "$sink.monitor"
+
 echo "== With the server stopped (SIGSTOP): the destructor's time (goal: under 500 ms)"
 "$probe" stopped-server "$server_pid"
 pactl info >/dev/null && echo "the server runs on after SIGCONT"
@@ -102,7 +110,7 @@ if command -v pipewire >/dev/null && command -v pipewire-pulse >/dev/null; then
     pw_pids="$pw_pids $!"
     unset PULSE_SERVER
     for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-    pactl load-module module-null-sink sink_name=$sink >/dev/null
+    pactl load-module module-null-sink sink_name=$sink rate=22050 >/dev/null
     pactl set-default-sink "$sink"
     measure_cpu
     kill $pw_pids

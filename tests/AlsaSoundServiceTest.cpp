@@ -1,5 +1,6 @@
 #include "FileSinkOutput.h"
 #include "NamedCase.h"
+#include "StepMeasure.h"
 #include "WaveImageSupport.h"
 
 #include "alsa/AlsaPcmOutput.h"
@@ -31,14 +32,15 @@ using tone::AlsaSoundService;
 constexpr std::size_t kFramesInFlight = 65536;
 
 // How far a change (a new tone, a new volume) may come after the frames read before it, at
-// 22050 Hz: the frames that the service had written by then (what the pipe holds, and a
-// buffer in the file plugin) cannot be taken back, and the period under way may be written
-// out; nothing more.
+// 22050 Hz: the frames that the service had written by then cannot be taken back (what the
+// pipe holds, up to a buffer in the file plugin and one in the PCM), and the old tone fades
+// out after them; nothing more.
+constexpr std::uint32_t kFullVolume = 0xFFFFFFFF;
+
 constexpr std::size_t kMostFramesBeforeAChange =
     FileSinkOutput::kPipeFrames +
-    (tone::AlsaPcmOutput::kRequestedBufferTime + tone::AlsaPcmOutput::kRequestedPeriodTime) *
-        22050 / std::chrono::seconds(1);
-constexpr std::uint32_t kFullVolume = 0xFFFFFFFF;
+    2 * tone::AlsaPcmOutput::kRequestedBufferTime * 22050 / std::chrono::seconds(1) +
+    22050 * 25 / 1000 + 1;
 
 // Tells whether frame `k` of the output is the one expected there.
 using FrameCheck = std::function<bool(const Frame& frame, std::size_t k)>;
@@ -79,16 +81,24 @@ testing::AssertionResult AllMatch(const std::vector<Frame>& frames, const FrameC
 // Whether the loop that follows a switch starts over or goes on from where it was.
 enum class AfterSwitch { StartsOver, GoesOn };
 
-// Where the output stops following `before` and follows `after` to its end, or nothing when
-// there is no such point.
+// The longest ramp of the level, at `sampleRate`: a change of level, or a tone's fade in
+// or out, takes at most this many frames.
+constexpr std::size_t LongestRamp(std::size_t sampleRate)
+{
+    return sampleRate * 25 / 1000 + 1;
+}
+
+// Where the output stops following `before` and, after a ramp of at most `ramp` frames,
+// follows `after` to its end, or nothing when there is no such point.
 std::optional<std::size_t> FindSwitch(const std::vector<Frame>& frames, const FrameCheck& before,
-                                      const FrameCheck& after, AfterSwitch loop)
+                                      const FrameCheck& after, AfterSwitch loop,
+                                      std::size_t ramp = LongestRamp(22050))
 {
     std::size_t lastBefore = 0;
     while (lastBefore < frames.size() && before(frames[lastBefore], lastBefore))
         ++lastBefore;
     // Frames near the switch may fit both; the earliest point that fits the rest wins.
-    for (std::size_t start = 0; start <= lastBefore; ++start) {
+    for (std::size_t start = 0; start <= std::min(lastBefore + ramp, frames.size()); ++start) {
         const std::size_t shift = loop == AfterSwitch::StartsOver ? start : 0;
         const auto shifted = [&](const Frame& frame, std::size_t k) {
             return after(frame, k - shift);
@@ -97,6 +107,24 @@ std::optional<std::size_t> FindSwitch(const std::vector<Frame>& frames, const Fr
             return start;
     }
     return std::nullopt;
+}
+
+// Whether `frames` follow `check` up to some frame, then fade within a ramp to silence, and
+// stay silent to their end.
+testing::AssertionResult FadesToSilence(const std::vector<Frame>& frames, const FrameCheck& check)
+{
+    std::size_t followed = 0;
+    while (followed < frames.size() && check(frames[followed], followed))
+        ++followed;
+    const auto loud = std::find_if(frames.rbegin(), frames.rend(),
+                                   [](const Frame& frame) { return frame != Frame{}; });
+    const auto sound = static_cast<std::size_t>(frames.rend() - loud);
+    if (sound > followed + LongestRamp(22050))
+        return testing::AssertionFailure() << "sound goes on until frame " << sound
+                                           << ", the image was followed until " << followed;
+    if (sound == frames.size())
+        return testing::AssertionFailure() << "no silence at the end";
+    return testing::AssertionSuccess();
 }
 
 // A 16-bit stereo image at 44100 Hz whose channels differ, `frames` frames long.
@@ -209,7 +237,8 @@ TEST_F(AlsaSoundServiceTest, SixteenBitStereoImagePlaysAtItsOwnRate)
     ASSERT_EQ(frames.size(), 2500u);
     ASSERT_EQ(output_.setups().size(), 1u);
     EXPECT_EQ(output_.setups()[0].sampleRate, 44100u);
-    EXPECT_TRUE(AllMatch(frames, StereoRamp(1000)));
+    // It does not start at its middle level, so it fades in.
+    EXPECT_TRUE(AllMatch(frames, StereoRamp(1000), LongestRamp(44100)));
 }
 
 TEST_F(AlsaSoundServiceTest, ReplacementSwitchesToTheNewImageFromItsStart)
@@ -245,14 +274,14 @@ TEST_F(AlsaSoundServiceTest, ReplacementAtAnotherRateReopensTheOutput)
     Discard(first);
     const std::vector<Frame> rest = output_.read(kFramesInFlight);
     EXPECT_TRUE(output_.ended()) << "the PCM at 22050 Hz was not closed";
-    EXPECT_TRUE(AllMatch(rest, Scaled(before, kFullVolume, readBefore)))
-        << "the old image goes on, unchanged, up to the end of its PCM";
+    EXPECT_TRUE(FadesToSilence(rest, Scaled(before, kFullVolume, readBefore)))
+        << "the old image goes on, unchanged, then fades before its PCM is closed";
 
-    const std::vector<Frame> frames = output_.read(1500);
+    const std::vector<Frame> frames = output_.read(2500);
     ASSERT_EQ(output_.setups().size(), 2u);
     EXPECT_EQ(output_.setups()[1].sampleRate, 44100u);
-    ASSERT_EQ(frames.size(), 1500u);
-    EXPECT_TRUE(AllMatch(frames, StereoRamp(700)));
+    ASSERT_EQ(frames.size(), 2500u);
+    EXPECT_TRUE(AllMatch(frames, StereoRamp(700), LongestRamp(44100)));
 }
 
 TEST_F(AlsaSoundServiceTest, StopClosesTheOutputAndPlayingAgainStartsOver)
@@ -318,7 +347,7 @@ TEST_P(RefusedImage, StopsWhatPlays)
 
     const std::vector<Frame> rest = output_.read(kFramesInFlight);
     EXPECT_TRUE(output_.ended()) << "the old image went on playing";
-    EXPECT_TRUE(AllMatch(rest, Scaled(samples, kFullVolume, readBefore)));
+    EXPECT_TRUE(FadesToSilence(rest, Scaled(samples, kFullVolume, readBefore)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -407,6 +436,57 @@ TEST_F(AlsaSoundServiceTest, UnmutingGoesOnWithTheLoopAtTheNewLevel)
     }
     EXPECT_TRUE(phase.has_value()) << "the sound after unmuting is not the loop at full level";
 }
+
+struct ChangeCase
+{
+    const char* name;
+    std::uint32_t volumeBefore;
+    void (*change)(AlsaSoundService& service, const Bytes& other);
+};
+
+class ClickFreeChange : public AlsaSoundServiceTest, public testing::WithParamInterface<ChangeCase>
+{
+};
+
+// Through ALSA as well, no change steps further than the tones themselves do: the largest
+// step in all that is written, before, during and after the change.
+TEST_P(ClickFreeChange, StepsStayNearTheTonesOwn)
+{
+    const Bytes& tone = keep(OddLengthToneImage());
+    const Bytes& other = keep(EvenLengthToneImage());
+    service_->setVolume(GetParam().volumeBefore);
+    play(tone);
+    // The pipe paces the service, so the change comes where these many frames put it: at
+    // the end of a period where middle C is far from its middle level, so that a cut would
+    // show.
+    const std::vector<Frame> before = output_.read(5441);
+    GetParam().change(*service_, other);
+    const std::vector<Frame> frames = readOn(before, 20000);
+    ASSERT_GT(frames.size(), before.size());
+    const double ownStep = std::max(LargestStepOfImage(tone), LargestStepOfImage(other));
+    EXPECT_LE(LargestStep(frames) / ownStep, 1.3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, ClickFreeChange,
+    testing::Values(
+        ChangeCase{"volume_step_down", kFullVolume,
+                   [](AlsaSoundService& s, const Bytes&) { s.setVolume(0x40004000); }},
+        ChangeCase{"volume_step_up", 0x40004000,
+                   [](AlsaSoundService& s, const Bytes&) { s.setVolume(kFullVolume); }},
+        ChangeCase{"unmuting", 0,
+                   [](AlsaSoundService& s, const Bytes&) { s.setVolume(kFullVolume); }},
+        ChangeCase{"replacement", kFullVolume,
+                   [](AlsaSoundService& s, const Bytes& other) { s.playLooped(AsSpan(other)); }},
+        ChangeCase{"new_tone_as_the_engine_starts_it", kFullVolume,
+                   [](AlsaSoundService& s, const Bytes& other) {
+                       s.setVolume(0);
+                       s.playLooped(AsSpan(other));
+                       s.pause(std::chrono::milliseconds(100));
+                       s.setVolume(kFullVolume);
+                   }},
+        ChangeCase{"stop", kFullVolume, [](AlsaSoundService& s, const Bytes&) { s.stop(); }}),
+    CaseName<ChangeCase>);
 
 TEST(AlsaSoundServiceVolume, IsFullUntilSetThenWhatWasSet)
 {

@@ -1,5 +1,7 @@
 #include "FileSinkOutput.h"
 
+#include "alsa/PlaybackRequests.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -158,6 +160,8 @@ std::vector<Frame> FileSinkOutput::read(std::size_t count)
                            qFromLittleEndian<std::uint16_t>(header + 34)});
         unread_ += kWavHeaderSize;
         headerPending_ = false;
+        leadInLeft_ = static_cast<std::size_t>(setups_.back().sampleRate *
+                                               tone::PlaybackTiming{}.leadIn.count() / 1000);
     }
     frames.reserve(count);
     while (frames.size() < count) {
@@ -171,9 +175,15 @@ std::vector<Frame> FileSinkOutput::read(std::size_t count)
             break;
         }
         const std::uint8_t* frame = buffer_.data() + unread_;
-        frames.push_back(
-            {qFromLittleEndian<std::int16_t>(frame), qFromLittleEndian<std::int16_t>(frame + 2)});
+        const Frame next{qFromLittleEndian<std::int16_t>(frame),
+                         qFromLittleEndian<std::int16_t>(frame + 2)};
         unread_ += kFrameSize;
+        if (leadInLeft_ > 0 && next == Frame{}) {
+            --leadInLeft_;
+            continue;
+        }
+        leadInLeft_ = 0;
+        frames.push_back(next);
     }
     return frames;
 }

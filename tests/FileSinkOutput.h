@@ -48,9 +48,10 @@ public:
     FileSinkOutput& operator=(const FileSinkOutput&) = delete;
 
     // Reads up to `count` more frames of the PCM opening under way (waiting for a new
-    // opening first when the last one ended). Returns fewer when the service closes the PCM;
-    // ended() then says so until the next read. Gives up after a generous safety timeout,
-    // which fails the test.
+    // opening first when the last one ended). The silence that the service writes before the
+    // first sound of an opening (PlaybackTiming::leadIn) is left out. Returns fewer when the
+    // service closes the PCM; ended() then says so until the next read. Gives up after a generous
+    // safety timeout, which fails the test.
     std::vector<Frame> read(std::size_t count);
     // Reads and discards frames until the service closes the PCM; returns how many.
     std::size_t readUntilEnd(std::size_t atMost);
@@ -73,6 +74,8 @@ private:
     std::vector<std::uint8_t> buffer_;
     std::size_t unread_ = 0;
     bool headerPending_ = true;
+    // Silent frames still to be left out at the start of the opening.
+    std::size_t leadInLeft_ = 0;
     bool ended_ = false;
     bool pipeClosed_ = false;
     std::vector<PcmSetup> setups_;

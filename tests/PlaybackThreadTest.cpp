@@ -38,8 +38,10 @@ Bytes TaggedImage(std::int16_t tag, std::size_t frames)
     return Riff({Chunk("fmt ", PcmFormat(2, PcmScript::kSampleRate, 16)), Chunk("data", data)});
 }
 
-constexpr std::int16_t kToneA = 1111;
-constexpr std::int16_t kToneB = 2222;
+// Tags below the loop's own largest step (its seam, from 999 to 0), so that frame 0 counts
+// as the middle level and a tone starts without a fade-in.
+constexpr std::int16_t kToneA = 111;
+constexpr std::int16_t kToneB = 222;
 constexpr std::size_t kLoopLength = 1000;
 
 // Whether `frames` are the loop of the image tagged `tag`, without a frame lost or repeated,
@@ -68,13 +70,32 @@ std::size_t CountLeading(const std::vector<Frame>& frames, const std::function<b
                                     frames.begin());
 }
 
-// Fast back-off, and a stall timeout that only the stall tests reach.
-constexpr tone::PlaybackTiming kTestTiming{60s, 20ms, 80ms};
+// Plays what is queued until the device is full of silence; false if it never is.
+bool PlayUntilOnlySilenceIsQueued(PcmScript& script)
+{
+    for (int round = 0; round < 100; ++round) {
+        if (!script.waitUntilFull())
+            return false;
+        const std::deque<Frame> queued = script.queued();
+        if (std::all_of(queued.begin(), queued.end(), [](const Frame& f) { return f == Frame{}; }))
+            return true;
+        script.consume(kBuffer);
+    }
+    return false;
+}
+
+// Fast back-off, a stall timeout that only the stall tests reach, and no silence before the
+// first sound, so that frames can be counted from the request.
+constexpr tone::PlaybackTiming kTestTiming{60s, 20ms, 80ms, 0ms};
+// A fade of the tagged images lasts the shortest ramp, 1 ms.
+constexpr std::size_t kTaggedFade = PcmScript::kSampleRate / 1000 + 1;
 
 class PlaybackThreadTest : public testing::Test
 {
 public:
     void play(const Bytes& image) { thread_->play(tone::ReadWaveImage(AsSpan(image))); }
+    void stop() { thread_->play(std::nullopt); }
+    void setVolume(std::uint32_t packed) { thread_->setPackedVolume(packed); }
 
 protected:
     void start(tone::PlaybackTiming timing = kTestTiming)
@@ -94,6 +115,19 @@ protected:
             played.insert(played.end(), more.begin(), more.end());
         }
         return played;
+    }
+
+    // Stops, and plays what the thread writes until it has closed the device, so that the
+    // thread ends at once.
+    void TearDown() override
+    {
+        if (!thread_)
+            return;
+        thread_->play(std::nullopt);
+        bool closed = false;
+        script_->playUntilClosed(closed);
+        EXPECT_TRUE(closed) << "the device was not closed after the stop";
+        thread_.reset();
     }
 
     std::vector<std::string> failures() const
@@ -145,8 +179,9 @@ TEST_P(DeviceFault, PlaybackGoesOn)
     EXPECT_EQ(failures().size(), c.reopens ? 1u : 0u);
     EXPECT_EQ(script_->calls(c.recoveryCall), c.recoveryCalls);
     if (c.reopens) {
-        EXPECT_TRUE(std::all_of(played.begin(), played.end(),
-                                [](const Frame& frame) { return frame.right == kToneA; }));
+        // The device opened again fades the tone in where it had got to.
+        const std::vector<Frame> tail(played.end() - 2 * kBuffer, played.end());
+        EXPECT_TRUE(IsLoop(tail, kToneA, static_cast<std::size_t>(tail[0].left)));
     } else {
         EXPECT_TRUE(IsLoop(played, kToneA));
     }
@@ -200,39 +235,92 @@ TEST_F(PlaybackThreadTest, StalledDeviceIsReopenedAfterTheStallTimeout)
     ASSERT_TRUE(script_->waitForCalls(Call::Open, 2));
     EXPECT_EQ(script_->calls(Call::Close), 1u);
     EXPECT_EQ(failures().size(), 1u);
-    // The loop goes on from wherever it had got to.
-    const std::vector<Frame> played = playOut(2 * kBuffer);
-    EXPECT_TRUE(IsLoop(played, kToneA, static_cast<std::size_t>(played.at(0).left)));
+    // The loop goes on from wherever it had got to, faded in.
+    const std::vector<Frame> played = playOut(3 * kBuffer);
+    const std::vector<Frame> tail(played.end() - 2 * kBuffer, played.end());
+    EXPECT_TRUE(IsLoop(tail, kToneA, static_cast<std::size_t>(tail[0].left)));
 }
 
-TEST_F(PlaybackThreadTest, ReplacementIsHeardWithinOnePeriod)
+// What the device has queued cannot be taken back without a click: the old tone plays it
+// out and fades, and the new one follows at once, from its first frame.
+TEST_F(PlaybackThreadTest, ReplacementFollowsWhatIsQueuedAfterAFade)
 {
     start();
     play(toneA_);
     ASSERT_TRUE(script_->waitUntilFull());
-    const std::vector<Frame> before = script_->consume(150);
+    std::vector<Frame> played = script_->consume(150);
     ASSERT_TRUE(script_->waitUntilFull());
-    // The thread waits for room in a full device; the request must wake it.
+    // The thread waits for room in a full device, holding its next period; the request must
+    // wake it, so that it takes the request up at once and the period is never written.
+    const std::size_t blocked = script_->waitUntilBlocked();
     play(toneB_);
-    ASSERT_TRUE(script_->waitForQueued([](const auto& q) { return HasTag(q, kToneB); }))
-        << "the new tone was not written while the device was full";
-    const std::vector<Frame> after = playOut(2 * kBuffer);
+    ASSERT_TRUE(script_->waitUntilBlocked(blocked + 1)) << "the request did not wake the thread";
+    const std::vector<Frame> after = playOut(3 * kBuffer);
+    played.insert(played.end(), after.begin(), after.end());
 
-    EXPECT_TRUE(IsLoop(before, kToneA));
-    const std::size_t late =
-        CountLeading(after, [](const Frame& frame) { return frame.right == kToneA; });
-    EXPECT_LE(late, kPeriod) << "frames of the old tone after the request";
-    EXPECT_TRUE(IsLoop({after.begin() + static_cast<std::ptrdiff_t>(late), after.end()}, kToneB));
+    // The old loop, unchanged, up to what was queued at the request.
+    std::size_t old = 0;
+    while (old < played.size() && IsLoop({played[old]}, kToneA, old))
+        ++old;
+    EXPECT_EQ(old, 150 + kBuffer);
+    // Then its fade, never louder than the loop, and the new tone from its first frame.
+    const auto newTone = std::find(played.begin() + static_cast<std::ptrdiff_t>(old), played.end(),
+                                   Frame{0, kToneB});
+    ASSERT_NE(newTone, played.end());
+    EXPECT_LE(newTone - played.begin() - static_cast<std::ptrdiff_t>(old),
+              static_cast<std::ptrdiff_t>(kTaggedFade));
+    for (auto fade = played.begin() + static_cast<std::ptrdiff_t>(old); fade != newTone; ++fade)
+        EXPECT_LT(fade->right, kToneA) << "in the fade: " << *fade;
+    EXPECT_TRUE(IsLoop({newTone, played.end()}, kToneB));
     EXPECT_EQ(script_->calls(Call::Open), 1u);
 }
 
-TEST_F(PlaybackThreadTest, StopClosesAFullDeviceAtOnce)
+// Silence alone in the device is thrown away: a new tone is heard at once.
+TEST_F(PlaybackThreadTest, ReplacementOfSilenceIsHeardWithinOnePeriod)
+{
+    start();
+    const Bytes silence = Riff({Chunk("fmt ", PcmFormat(2, PcmScript::kSampleRate, 16)),
+                                Chunk("data", Bytes(4 * kLoopLength, 0))});
+    play(silence);
+    ASSERT_TRUE(script_->waitUntilFull());
+    play(toneB_);
+    ASSERT_TRUE(script_->waitForQueued([](const auto& q) { return HasTag(q, kToneB); }));
+    const std::vector<Frame> after = playOut(2 * kBuffer);
+    const std::size_t silent =
+        CountLeading(after, [](const Frame& frame) { return frame == Frame{}; });
+    EXPECT_LE(silent, kPeriod) << "silent frames before the new tone";
+    EXPECT_TRUE(IsLoop({after.begin() + static_cast<std::ptrdiff_t>(silent), after.end()}, kToneB));
+}
+
+// A stop fades the tone out after what is queued, and the device is closed once it holds
+// nothing but silence, so that closing cuts nothing off.
+TEST_F(PlaybackThreadTest, StopFadesOutAndClosesOverSilence)
 {
     start();
     play(toneA_);
     ASSERT_TRUE(script_->waitUntilFull());
+    const std::size_t blocked = script_->waitUntilBlocked();
     thread_->play(std::nullopt);
-    EXPECT_TRUE(script_->waitForCalls(Call::Close, 1));
+    ASSERT_TRUE(script_->waitUntilBlocked(blocked + 1)) << "the request did not wake the thread";
+    bool closed = false;
+    const std::vector<Frame> played = script_->playUntilClosed(closed);
+    ASSERT_TRUE(closed);
+
+    std::size_t old = 0;
+    while (old < played.size() && IsLoop({played[old]}, kToneA, old))
+        ++old;
+    // The period held back at the request is never written.
+    EXPECT_EQ(old, kBuffer);
+    // The fade reaches silence within its length, and what closing threw away is silence.
+    ASSERT_LE(old + kTaggedFade, played.size());
+    EXPECT_EQ(played[old + kTaggedFade - 1], Frame{});
+    for (std::size_t k = old; k < old + kTaggedFade; ++k)
+        EXPECT_LT(played[k].right, kToneA) << "in the fade: " << played[k];
+    const std::vector<Frame> cut = script_->lastCut();
+    EXPECT_TRUE(std::all_of(cut.begin(), cut.end(), [](const Frame& f) { return f == Frame{}; }))
+        << "closing cut off sound";
+    EXPECT_TRUE(std::all_of(played.begin() + static_cast<std::ptrdiff_t>(old + kTaggedFade),
+                            played.end(), [](const Frame& f) { return f == Frame{}; }));
 }
 
 TEST_F(PlaybackThreadTest, UnmutedToneIsHeardWithinOnePeriod)
@@ -247,10 +335,8 @@ TEST_F(PlaybackThreadTest, UnmutedToneIsHeardWithinOnePeriod)
     const std::size_t silent =
         CountLeading(after, [](const Frame& frame) { return frame == Frame{}; });
     EXPECT_LE(silent, kPeriod) << "silent frames after unmuting";
-    ASSERT_LT(silent, after.size());
-    const auto from = static_cast<std::size_t>(after[silent].left);
-    EXPECT_TRUE(
-        IsLoop({after.begin() + static_cast<std::ptrdiff_t>(silent), after.end()}, kToneA, from));
+    // Silence went before, so the loop starts over at its first frame, at once at full level.
+    EXPECT_TRUE(IsLoop({after.begin() + static_cast<std::ptrdiff_t>(silent), after.end()}, kToneA));
 }
 
 TEST_F(PlaybackThreadTest, RetriesOfADeviceThatCannotOpenGrowAndAreLoggedOnce)
@@ -259,7 +345,7 @@ TEST_F(PlaybackThreadTest, RetriesOfADeviceThatCannotOpenGrowAndAreLoggedOnce)
     start();
     play(toneA_);
     ASSERT_TRUE(script_->waitForCalls(Call::Open, 6));
-    EXPECT_TRUE(IsLoop(playOut(kBuffer), kToneA));
+    EXPECT_TRUE(IsLoop(playOut(kBuffer), kToneA)) << "the first device that opens plays";
 
     const auto times = script_->openTimes();
     const std::chrono::milliseconds least[] = {20ms, 40ms, 80ms, 80ms, 80ms};
@@ -324,10 +410,12 @@ TEST_P(HungDevice, DestructorReturnsAndTheThreadFinishesLater)
     image.reset();
     other.reset();
 
-    // The sound server comes back.
+    // The sound server comes back; the thread left behind winds down and closes its device.
     script_->release();
     destroyed.get();
-    EXPECT_TRUE(script_->waitForCalls(Call::Close, script_->calls(Call::Open)));
+    bool closed = false;
+    script_->playUntilClosed(closed);
+    EXPECT_TRUE(closed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -335,14 +423,18 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         HangCase{"opening", Call::Open, [](PlaybackThreadTest&, PcmScript&, const Bytes&) {}},
         HangCase{"writing", Call::Write, [](PlaybackThreadTest&, PcmScript&, const Bytes&) {}},
-        HangCase{"discarding_for_a_new_tone", Call::Discard,
+        HangCase{"discarding_silence_when_unmuted", Call::Discard,
                  [](PlaybackThreadTest& t, PcmScript& s, const Bytes& other) {
-                     ASSERT_TRUE(s.waitUntilFull());
+                     t.setVolume(0);
                      t.play(other);
+                     ASSERT_TRUE(PlayUntilOnlySilenceIsQueued(s));
+                     t.setVolume(kFullVolume);
                  }},
         HangCase{"closing", Call::Close,
-                 [](PlaybackThreadTest&, PcmScript& s, const Bytes&) {
+                 [](PlaybackThreadTest& t, PcmScript& s, const Bytes&) {
                      ASSERT_TRUE(s.waitUntilFull());
+                     t.stop();
+                     ASSERT_TRUE(s.playUntilHanging());
                  }}),
     CaseName<HangCase>);
 

@@ -20,7 +20,10 @@ public:
     {
         PcmScript::Lock lock(script_->mutex_);
         script_->enter(lock, PcmScript::Call::Close);
+        script_->lastCut_.assign(script_->queued_.begin(), script_->queued_.end());
         script_->queued_.clear();
+        --script_->openDevices_;
+        script_->changed_.notify_all();
     }
 
     unsigned sampleRate() const override { return PcmScript::kSampleRate; }
@@ -66,13 +69,24 @@ public:
                 s.waits_.pop_front();
                 return scripted;
             }
+            // Like poll(), a readable wake descriptor shows whether or not there is room.
+            pollfd wake{wakeDescriptor, POLLIN, 0};
+            if (poll(&wake, 1, 0) > 0 && (wake.revents & POLLIN))
+                return tone::PcmWait::Woken;
             if (PcmScript::kBufferFrames - s.queued_.size() >= PcmScript::kPeriodFrames)
                 return tone::PcmWait::Ready;
             // The room signal is cleared under the lock, so no consume is missed.
             s.room_.clear();
+            s.blocked_ = true;
+            ++s.blockedWaits_;
+            s.changed_.notify_all();
         }
         pollfd descriptors[] = {{s.room_.descriptor(), POLLIN, 0}, {wakeDescriptor, POLLIN, 0}};
         const int ready = poll(descriptors, 2, static_cast<int>(timeout.count()));
+        {
+            const std::lock_guard lock(s.mutex_);
+            s.blocked_ = false;
+        }
         if (ready == 0)
             return tone::PcmWait::TimedOut;
         if (descriptors[1].revents & POLLIN)
@@ -102,11 +116,18 @@ public:
         return s.resumeResult_;
     }
 
+    std::size_t queuedFrames() override
+    {
+        PcmScript::Lock lock(script_->mutex_);
+        return script_->queued_.size();
+    }
+
     int discardQueued() override
     {
         PcmScript& s = *script_;
         PcmScript::Lock lock(s.mutex_);
         s.enter(lock, PcmScript::Call::Discard);
+        s.lastCut_.assign(s.queued_.begin(), s.queued_.end());
         s.queued_.clear();
         s.room_.raise();
         return 0;
@@ -129,6 +150,7 @@ tone::PcmDeviceOpener PcmScript::opener()
                 return nullptr;
             }
             script->queued_.clear();
+            ++script->openDevices_;
         }
         return std::make_unique<ScriptedPcmDevice>(script);
     };
@@ -228,6 +250,44 @@ bool PcmScript::waitUntilHanging()
     return waitFor(lock, [&] { return hanging_; });
 }
 
+std::vector<Frame> PcmScript::playUntil(const std::function<bool()>& done, bool& reached)
+{
+    std::vector<Frame> played;
+    Lock lock(mutex_);
+    while (true) {
+        reached = waitFor(lock, [&] { return done() || !queued_.empty(); });
+        if (!reached || done())
+            return played;
+        played.insert(played.end(), queued_.begin(), queued_.end());
+        queued_.clear();
+        room_.raise();
+    }
+}
+
+std::vector<Frame> PcmScript::playUntilClosed(bool& closed)
+{
+    return playUntil([this] { return openDevices_ == 0; }, closed);
+}
+
+bool PcmScript::playUntilHanging()
+{
+    bool reached = false;
+    playUntil([this] { return hanging_; }, reached);
+    return reached;
+}
+
+std::vector<Frame> PcmScript::lastCut()
+{
+    const std::lock_guard lock(mutex_);
+    return lastCut_;
+}
+
+std::size_t PcmScript::waitUntilBlocked(std::size_t atLeast)
+{
+    Lock lock(mutex_);
+    return waitFor(lock, [&] { return blocked_ && blockedWaits_ >= atLeast; }) ? blockedWaits_ : 0;
+}
+
 std::size_t PcmScript::calls(Call call)
 {
     const std::lock_guard lock(mutex_);
@@ -244,4 +304,10 @@ std::size_t PcmScript::queuedFrames()
 {
     const std::lock_guard lock(mutex_);
     return queued_.size();
+}
+
+std::deque<Frame> PcmScript::queued()
+{
+    const std::lock_guard lock(mutex_);
+    return queued_;
 }

@@ -52,10 +52,23 @@ public:
     // Waits until `count` calls of this kind have been made, or a call hangs as scripted.
     bool waitForCalls(Call call, std::size_t count);
     bool waitUntilHanging();
+    // Waits until the playback thread blocks waiting for room, for the `atLeast`th time or
+    // later; returns how many times it has, or 0 after a safety timeout.
+    std::size_t waitUntilBlocked(std::size_t atLeast = 1);
+
+    // Plays frames as the device queues them until every device opened has been closed;
+    // returns them. False in `closed` after a safety timeout.
+    std::vector<Frame> playUntilClosed(bool& closed);
+    // The same until a call hangs as scripted.
+    bool playUntilHanging();
+
+    // The frames that the last close or discard threw away unplayed.
+    std::vector<Frame> lastCut();
 
     std::size_t calls(Call call);
     std::vector<std::chrono::steady_clock::time_point> openTimes();
     std::size_t queuedFrames();
+    std::deque<Frame> queued();
 
 private:
     friend class ScriptedPcmDevice;
@@ -64,6 +77,7 @@ private:
     // Records a call and hangs in it when so scripted; called with the lock held.
     void enter(Lock& lock, Call call);
     bool waitFor(Lock& lock, const std::function<bool()>& condition);
+    std::vector<Frame> playUntil(const std::function<bool()>& done, bool& reached);
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -82,6 +96,12 @@ private:
     Call hangCall_ = Call::Open;
     bool hanging_ = false;
     bool released_ = false;
+    std::vector<Frame> lastCut_;
+    // Whether a wait is blocked for lack of room, and how many have been.
+    bool blocked_ = false;
+    std::size_t blockedWaits_ = 0;
+    // Devices opened and not yet destroyed.
+    int openDevices_ = 0;
     std::vector<std::size_t> callCounts_ = std::vector<std::size_t>(7);
     std::vector<std::chrono::steady_clock::time_point> openTimes_;
 };
