@@ -123,13 +123,17 @@ private:
     };
 
     // When frame 0 was captured, by the median of the estimates made within a second of
-    // `near` (of all, without it): the sink's clock drifts against this process's by a few
-    // hundred parts per million, a few milliseconds over the minutes of a run.
+    // `near` (of all, without it), leaving out the first second: the sink's clock drifts
+    // against this process's by a few hundred parts per million, a few milliseconds over the
+    // minutes of a run.
     Clock::time_point startNear(std::optional<Clock::time_point> near) const
     {
         std::vector<Clock::time_point> starts;
         for (const Estimate& estimate : estimates_) {
-            if (!near || (estimate.readAt > *near - 1s && estimate.readAt < *near + 1s))
+            // The stream's first latency reports are unsettled.
+            const bool settled = estimate.readAt > estimates_.front().readAt + 1s;
+            if (settled &&
+                (!near || (estimate.readAt > *near - 1s && estimate.readAt < *near + 1s)))
                 starts.push_back(estimate.start);
         }
         if (starts.empty())
