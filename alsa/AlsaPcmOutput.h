@@ -23,11 +23,12 @@ public:
     // servers reached through ALSA grant buffers of seconds unless asked for less. What is
     // queued cannot be taken back without a click, so a stop or a volume step is heard only
     // after it, plus a ramp of up to 25 ms: the buffer is kept short enough for both to be
-    // heard within 100 ms (measured at a PulseAudio null sink: a stop within 63 ms, a step
-    // within 94 ms). The writer wakes about once a period or more, which sets the CPU cost
-    // of a looping tone: against that sink, 0.2 % of a core for the playback thread and
-    // 0.48 % for the whole process, where SoX's `play` takes 0.5 % (a 90 ms buffer in 30 ms
-    // periods cost 0.15 % and 0.33 %, but let a step take up to 128 ms).
+    // heard within 100 ms (measured by bench/playback-pulse.sh at a PulseAudio null sink: a
+    // stop silent within 64 ms, a step complete within 87 ms). The writer wakes about once a
+    // period or more, which sets the CPU cost of a looping tone: against that sink, 0.2 to
+    // 0.27 % of a core for the playback thread and 0.47 to 0.65 % for the whole process,
+    // where SoX's `play` takes 0.5 to 0.57 % (a 90 ms buffer in 30 ms periods cost 0.15 % and
+    // 0.33 %, but let a step take up to 128 ms).
     static constexpr std::chrono::microseconds kRequestedBufferTime{60'000};
     static constexpr std::chrono::microseconds kRequestedPeriodTime{20'000};
 

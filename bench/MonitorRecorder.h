@@ -86,7 +86,8 @@ public:
     // The recorded frame captured at `time` (before or after the recording).
     std::int64_t frameAt(Clock::time_point time)
     {
-        const Clock::time_point zero = capturedAt(0);
+        const std::lock_guard lock(mutex_);
+        const Clock::time_point zero = startNear(time);
         return std::chrono::duration_cast<std::chrono::nanoseconds>(time - zero).count() *
                std::int64_t{kRate} / 1'000'000'000;
     }
@@ -110,13 +111,37 @@ public:
     Clock::time_point capturedAt(std::uint64_t frame)
     {
         const std::lock_guard lock(mutex_);
-        std::vector<Clock::time_point> starts = starts_;
-        std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
-        return starts[starts.size() / 2] +
-               std::chrono::nanoseconds(frame * 1'000'000'000ull / kRate);
+        const auto offset = std::chrono::nanoseconds(frame * 1'000'000'000ull / kRate);
+        return startNear(startNear(std::nullopt) + offset) + offset;
     }
 
 private:
+    struct Estimate
+    {
+        Clock::time_point readAt;
+        Clock::time_point start;
+    };
+
+    // When frame 0 was captured, by the median of the estimates made within a second of
+    // `near` (of all, without it), leaving out the first second: the sink's clock drifts
+    // against this process's by a few hundred parts per million, a few milliseconds over the
+    // minutes of a run.
+    Clock::time_point startNear(std::optional<Clock::time_point> near) const
+    {
+        std::vector<Clock::time_point> starts;
+        for (const Estimate& estimate : estimates_) {
+            // The stream's first latency reports are unsettled.
+            const bool settled = estimate.readAt > estimates_.front().readAt + 1s;
+            if (settled &&
+                (!near || (estimate.readAt > *near - 1s && estimate.readAt < *near + 1s)))
+                starts.push_back(estimate.start);
+        }
+        if (starts.empty())
+            return near ? startNear(std::nullopt) : Clock::time_point{};
+        std::nth_element(starts.begin(), starts.begin() + starts.size() / 2, starts.end());
+        return starts[starts.size() / 2];
+    }
+
     void record()
     {
         std::array<std::int16_t, kChunkFrames * 2> chunk{};
@@ -141,7 +166,8 @@ private:
             const auto framesDuration =
                 std::chrono::nanoseconds(framesRead_ * 1'000'000'000ull / kRate);
             if (latency != static_cast<pa_usec_t>(-1))
-                starts_.push_back(readAt - std::chrono::microseconds(latency) - framesDuration);
+                estimates_.push_back(
+                    {readAt, readAt - std::chrono::microseconds(latency) - framesDuration});
             quietFor_ =
                 loud ? Clock::duration::zero()
                      : quietFor_ + std::chrono::microseconds(kChunkFrames * 1'000'000 / kRate);
@@ -159,7 +185,7 @@ private:
     // Everything recorded, frame by frame.
     std::vector<std::array<std::int16_t, 2>> frames_;
     // Estimates of when frame 0 was captured, one from each read.
-    std::vector<Clock::time_point> starts_;
+    std::vector<Estimate> estimates_;
     Clock::duration quietFor_{};
     std::thread thread_;
 };

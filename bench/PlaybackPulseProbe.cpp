@@ -197,6 +197,8 @@ int MeasureLatency(int rounds, const std::string& source)
 
     MonitorRecorder recorder(source);
     tone::AlsaSoundService service;
+    // The recording's first second dates its frames poorly (MonitorRecorder::startNear).
+    service.pause(1500ms);
     // When each request was made and which recorded frame first carried its tone; turned
     // into times once the recording has run long enough to pin its start down.
     std::vector<std::pair<Clock::time_point, std::uint64_t>> fromSilence, replacing, unmuting;
