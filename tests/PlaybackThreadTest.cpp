@@ -205,14 +205,18 @@ INSTANTIATE_TEST_SUITE_P(
                               Call::Prepare, 1},
                     FaultCase{"suspend_that_needs_retries",
                               [](PcmScript& s) {
-                                  s.scriptWrites({-ESTRPIPE});
+                                  // The resume is scripted first: the thread may
+                                  // meet the suspend as soon as it is scripted.
                                   s.scriptResume(3, 0);
+                                  s.scriptWrites({-ESTRPIPE});
                               },
                               false, Call::Resume, 4},
                     FaultCase{"suspend_that_cannot_resume",
                               [](PcmScript& s) {
-                                  s.scriptWrites({-ESTRPIPE});
+                                  // The resume is scripted first: the thread may
+                                  // meet the suspend as soon as it is scripted.
                                   s.scriptResume(0, -ENOSYS);
+                                  s.scriptWrites({-ESTRPIPE});
                               },
                               false, Call::Prepare, 1},
                     FaultCase{"wake_ups_without_room",
