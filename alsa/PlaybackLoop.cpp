@@ -7,6 +7,7 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tone {
 
@@ -60,6 +61,8 @@ void PlaybackLoop::run()
             restartOverSilence(lock);
         } else if (!pending_.empty()) {
             writePending(lock);
+        } else if (!roomAwaited_ && framesSinceEmpty_ >= device_->bufferFrames()) {
+            waitForRoom(lock);
         } else {
             renderPeriod();
         }
@@ -204,6 +207,29 @@ void PlaybackLoop::restartOverSilence(Lock& lock)
     }
 }
 
+void PlaybackLoop::waitForRoom(Lock& lock)
+{
+    PlaybackRequests& r = *requests_;
+    lock.unlock();
+    const PcmWait waited = device_->wait(r.wakeSignal.descriptor(), r.timing.stallTimeout);
+    if (waited == PcmWait::Woken)
+        r.wakeSignal.clear();
+    lock.lock();
+    switch (waited) {
+    case PcmWait::Woken:
+        // The request is taken up first; then the wait starts over.
+        break;
+    case PcmWait::TimedOut:
+        failed(lock, "Sound output failed", -ETIMEDOUT);
+        break;
+    case PcmWait::Ready:
+    case PcmWait::NotReady:
+        // A wake-up without room leaves the rest of the waiting to the write.
+        roomAwaited_ = true;
+        break;
+    }
+}
+
 void PlaybackLoop::renderPeriod()
 {
     PlaybackRequests& r = *requests_;
@@ -211,6 +237,7 @@ void PlaybackLoop::renderPeriod()
     if (mayJump_)
         ramp_.jumpTo(target);
     mayJump_ = false;
+    roomAwaited_ = false;
     // The image is read only here and in takeUpRequest, with the lock held, so a request
     // that replaces it waits until this period is converted, and the image is never touched
     // after the request.

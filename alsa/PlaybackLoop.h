@@ -16,7 +16,10 @@ namespace tone {
 
 // The work of the playback thread: follows the requests in PlaybackRequests until the owner
 // stops it. It opens a device when there is something to play and converts the image a
-// period at a time into it, and closes the device when nothing is to play.
+// period at a time into it, and closes the device when nothing is to play. Once the device
+// has been filled, each period is converted only when there is room for it, so that it carries
+// the volume of that moment: a volume step is heard after what the device holds, not after
+// that and a period converted ahead.
 //
 // Nothing is ever cut off: what the device has queued cannot be taken back through the
 // sound servers' ALSA bridges without a click, so every change is made after it. The level
@@ -59,6 +62,8 @@ private:
     void openDevice(Lock& lock);
     void discardQueued(Lock& lock);
     void restartOverSilence(Lock& lock);
+    // Waits until the device has room for a period, or a request or failure comes first.
+    void waitForRoom(Lock& lock);
     void renderPeriod();
     void writePending(Lock& lock);
     void failed(Lock& lock, const char* what, int error);
@@ -75,6 +80,10 @@ private:
     // The next period starts at frame 0 of an image that starts at the middle level, after
     // silence: its level may go straight to the target.
     bool mayJump_ = false;
+    // Once the device has been filled, each period is converted only after a wait has found
+    // room for it, so that it takes up the volume of that moment instead of the moment the
+    // device filled up, which would add a period to the time a volume step takes.
+    bool roomAwaited_ = false;
 
     // The last period converted at full level, followed by the frames that would come after
     // it: a fade-out is made from these once the image may no longer be read.

@@ -252,10 +252,12 @@ TEST_F(PlaybackThreadTest, ReplacementFollowsWhatIsQueuedAfterAFade)
     start();
     play(toneA_);
     ASSERT_TRUE(script_->waitUntilFull());
-    std::vector<Frame> played = script_->consume(150);
+    // A period's room: the thread converts the next period into it, fills the device again,
+    // and waits for room before converting one more.
+    std::vector<Frame> played = script_->consume(PcmScript::kPeriodFrames);
     ASSERT_TRUE(script_->waitUntilFull());
-    // The thread waits for room in a full device, holding its next period; the request must
-    // wake it, so that it takes the request up at once and the period is never written.
+    // The request must wake that wait, so that the thread takes it up at once and no period
+    // of the old tone follows.
     const std::size_t blocked = script_->waitUntilBlocked();
     play(toneB_);
     ASSERT_TRUE(script_->waitUntilBlocked(blocked + 1)) << "the request did not wake the thread";
@@ -266,7 +268,7 @@ TEST_F(PlaybackThreadTest, ReplacementFollowsWhatIsQueuedAfterAFade)
     std::size_t old = 0;
     while (old < played.size() && IsLoop({played[old]}, kToneA, old))
         ++old;
-    EXPECT_EQ(old, 150 + kBuffer);
+    EXPECT_EQ(old, PcmScript::kPeriodFrames + kBuffer);
     // Then its fade, never louder than the loop, and the new tone from its first frame.
     const auto newTone = std::find(played.begin() + static_cast<std::ptrdiff_t>(old), played.end(),
                                    Frame{0, kToneB});
@@ -313,7 +315,7 @@ TEST_F(PlaybackThreadTest, StopFadesOutAndClosesOverSilence)
     std::size_t old = 0;
     while (old < played.size() && IsLoop({played[old]}, kToneA, old))
         ++old;
-    // The period held back at the request is never written.
+    // Nothing of the tone follows what was queued at the request but its fade.
     EXPECT_EQ(old, kBuffer);
     // The fade reaches silence within its length, and what closing threw away is silence.
     ASSERT_LE(old + kTaggedFade, played.size());
@@ -325,6 +327,23 @@ TEST_F(PlaybackThreadTest, StopFadesOutAndClosesOverSilence)
         << "closing cut off sound";
     EXPECT_TRUE(std::all_of(played.begin() + static_cast<std::ptrdiff_t>(old + kTaggedFade),
                             played.end(), [](const Frame& f) { return f == Frame{}; }));
+}
+
+// Once the device is full, the thread holds no period converted ahead: a volume step made
+// meanwhile starts with the first frame after what the device holds.
+TEST_F(PlaybackThreadTest, VolumeStepFollowsWhatIsQueued)
+{
+    start();
+    play(toneA_);
+    ASSERT_TRUE(script_->waitUntilFull());
+    script_->waitUntilBlocked();
+    setVolume(0x40004000);
+    const std::vector<Frame> played = playOut(2 * kBuffer);
+
+    EXPECT_TRUE(IsLoop({played.begin(), played.begin() + kBuffer}, kToneA));
+    EXPECT_LT(played[kBuffer].right, kToneA) << "the step did not start after the queue";
+    const std::int16_t quarter = tone::StereoGain::Scale(kToneA, 0x4000);
+    EXPECT_EQ(played[kBuffer + kTaggedFade].right, quarter);
 }
 
 TEST_F(PlaybackThreadTest, UnmutedToneIsHeardWithinOnePeriod)
