@@ -22,15 +22,15 @@ public:
     // The buffer the device is asked for, and the periods it is split into. Desktop sound
     // servers reached through ALSA grant buffers of seconds unless asked for less. What is
     // queued cannot be taken back without a click, so a stop or a volume step is heard only
-    // after it, plus a ramp of up to 25 ms: the buffer is kept short enough for both to be
-    // heard within 100 ms (measured by bench/playback-pulse.sh at a PulseAudio null sink: a
-    // stop silent within 64 ms, a step complete within 87 ms). The writer wakes about once a
-    // period or more, which sets the CPU cost of a looping tone: against that sink, 0.2 to
-    // 0.27 % of a core for the playback thread and 0.47 to 0.65 % for the whole process,
-    // where SoX's `play` takes 0.5 to 0.57 % (a 90 ms buffer in 30 ms periods cost 0.15 % and
-    // 0.33 %, but let a step take up to 128 ms).
-    static constexpr std::chrono::microseconds kRequestedBufferTime{60'000};
-    static constexpr std::chrono::microseconds kRequestedPeriodTime{20'000};
+    // after it, plus a ramp (under 6 ms for all but 80 of the program's 14,496 tones, at
+    // most 17.5 ms): the buffer is kept short enough for both to be heard within 100 ms.
+    // The writer wakes about once a period, which sets the CPU cost of a looping tone, and
+    // ALSA's PulseAudio bridge grants no fewer than three periods a buffer. Measured by
+    // bench/playback-pulse.sh at a PulseAudio null sink (bench/buffer-options.md): a stop
+    // silent within 73 ms, a step complete within 93 ms, and the whole process's CPU 0.94 to
+    // 1.14 times (mean 1.02) that of the 90 ms buffer in 30 ms periods used before the ramps.
+    static constexpr std::chrono::microseconds kRequestedBufferTime{87'000};
+    static constexpr std::chrono::microseconds kRequestedPeriodTime{29'000};
 
     // Opens and configures the PCM `deviceName` for `sampleRate` frames per second. On
     // failure returns nothing and sets `error` to ALSA's negative error code.
