@@ -7,7 +7,6 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace tone {
 
@@ -215,19 +214,10 @@ void PlaybackLoop::waitForRoom(Lock& lock)
     if (waited == PcmWait::Woken)
         r.wakeSignal.clear();
     lock.lock();
-    switch (waited) {
-    case PcmWait::Woken:
-        // The request is taken up first; then the wait starts over.
-        break;
-    case PcmWait::TimedOut:
-        failed(lock, "Sound output failed", -ETIMEDOUT);
-        break;
-    case PcmWait::Ready:
-    case PcmWait::NotReady:
-        // A wake-up without room leaves the rest of the waiting to the write.
-        roomAwaited_ = true;
-        break;
-    }
+    // A request that woke the wait is taken up first, and then the wait starts over. Anything
+    // else leaves the rest of the waiting to the write, which alone decides, by the time
+    // since the device last took frames, that it has stalled.
+    roomAwaited_ = waited != PcmWait::Woken;
 }
 
 void PlaybackLoop::renderPeriod()
