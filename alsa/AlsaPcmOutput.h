@@ -27,7 +27,7 @@ public:
     // The writer wakes about once a period, which sets the CPU cost of a looping tone, and
     // ALSA's PulseAudio bridge grants no fewer than three periods a buffer. Measured by
     // bench/playback-pulse.sh at a PulseAudio null sink (bench/buffer-options.md): a stop
-    // silent within 73 ms, a step complete within 93 ms, and the whole process's CPU 0.94 to
+    // silent within 85 ms, a step complete within 93 ms, and the whole process's CPU 0.94 to
     // 1.14 times (mean 1.02) that of the 90 ms buffer in 30 ms periods used before the ramps.
     static constexpr std::chrono::microseconds kRequestedBufferTime{87'000};
     static constexpr std::chrono::microseconds kRequestedPeriodTime{29'000};

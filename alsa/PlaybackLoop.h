@@ -62,7 +62,8 @@ private:
     void openDevice(Lock& lock);
     void discardQueued(Lock& lock);
     void restartOverSilence(Lock& lock);
-    // Waits until the device has room for a period, or a request or failure comes first.
+    // Waits until the device has room for a period or a request comes, or until the device
+    // wakes the wait without room or times it out: the write then waits on.
     void waitForRoom(Lock& lock);
     void renderPeriod();
     void writePending(Lock& lock);
