@@ -1,16 +1,15 @@
 # A private desktop session for driving a program as a person would, sourced by run.sh:
 # an X server (Xvfb) without a window manager, a session D-Bus with the accessibility bus
-# and its registry, and a PulseAudio server whose only sink is a null sink, reached through
-# ALSA's `default` PCM. Everything lives in a temporary folder with its own HOME,
-# XDG_RUNTIME_DIR and XDG_CONFIG_HOME, so the user's desktop, sound and settings are never
-# touched.
+# and its registry, and a sound server whose only sink is a null sink at the tone images'
+# own 22050 frames per second (sound-server.sh). Everything lives in a temporary folder with
+# its own HOME, XDG_RUNTIME_DIR and XDG_CONFIG_HOME, so the user's desktop, sound and
+# settings are never touched.
 #
 #   session_start WORKDIR    brings everything up and exports the environment for clients
 #   session_spawn NAME CMD…  starts a client in the background and remembers its pid
 #   session_stop             stops every process that was started, by its pid
-#
-# The null sink runs at the tone images' own 22050 samples per second, stereo 16-bit, so
-# that what ALSA's pulse plugin hands over reaches the sink's monitor without resampling.
+
+. "$(dirname "${BASH_SOURCE[0]}")/../sound-servers/sound-server.sh"
 
 session_pids=()
 session_names=()
@@ -157,25 +156,16 @@ BUSCONF
     session_log "accessibility bus at $address"
 }
 
+# The sound server of SESSION_SOUND_SERVER (pulseaudio, the default, or pipewire), on the
+# session's bus, its processes stopped with the session's.
 session_start_sound() {
-    export PULSE_RUNTIME_PATH=$XDG_RUNTIME_DIR/pulse PULSE_STATE_PATH=$session_work/pulse-state
-    export PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
-    mkdir -p "$PULSE_RUNTIME_PATH" "$PULSE_STATE_PATH"
-    # ALSA's default PCM goes to the private server; no sound card is opened.
-    cat >"$HOME/.asoundrc" <<'ASOUNDRC'
-pcm.!default { type pulse }
-ctl.!default { type pulse }
-ASOUNDRC
-    export SESSION_SINK=parvello_e2e
-    pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 --disallow-exit \
-        --disallow-module-loading=no --log-target=stderr \
-        --load="module-null-sink sink_name=$SESSION_SINK rate=22050 channels=2 format=s16le" \
-        --load="module-native-protocol-unix socket=$XDG_RUNTIME_DIR/pulse/native auth-anonymous=1" \
-        >"$session_work/logs/pulseaudio.log" 2>&1 &
-    session_remember $! pulseaudio
-    session_wait_for 30 pactl info || { session_log "PulseAudio does not answer"; return 1; }
-    pactl set-default-sink "$SESSION_SINK"
-    session_log "PulseAudio with the null sink $SESSION_SINK"
+    sound_server_start "${SESSION_SOUND_SERVER:-pulseaudio}" "$session_work/logs" || return 1
+    local pid
+    for pid in "${sound_server_pids[@]}"; do
+        session_remember "$pid" sound-server
+    done
+    sound_server_pids=()
+    export SESSION_SINK=$SOUND_SERVER_SINK
 }
 
 session_start() {
