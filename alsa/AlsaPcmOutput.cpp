@@ -6,7 +6,6 @@
 
 #include <poll.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace tone {
@@ -171,18 +170,11 @@ int AlsaPcmOutput::resume()
     return snd_pcm_resume(pcm_);
 }
 
-std::size_t AlsaPcmOutput::queuedFrames()
+PcmDeviceOpener AlsaPcmOpener(const std::string& deviceName)
 {
-    snd_pcm_sframes_t delay = 0;
-    if (snd_pcm_delay(pcm_, &delay) < 0)
-        return bufferFrames_;
-    return static_cast<std::size_t>(std::max<snd_pcm_sframes_t>(delay, 0));
-}
-
-int AlsaPcmOutput::discardQueued()
-{
-    const int err = snd_pcm_drop(pcm_);
-    return err < 0 ? err : snd_pcm_prepare(pcm_);
+    return [deviceName](unsigned sampleRate, int& error) -> std::unique_ptr<PcmDevice> {
+        return AlsaPcmOutput::Open(deviceName, sampleRate, error);
+    };
 }
 
 } // namespace tone

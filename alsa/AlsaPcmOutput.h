@@ -51,8 +51,6 @@ public:
     PcmWait wait(int wakeDescriptor, std::chrono::milliseconds timeout) override;
     int prepare() override;
     int resume() override;
-    std::size_t queuedFrames() override;
-    int discardQueued() override;
 
 private:
     AlsaPcmOutput(snd_pcm_t* pcm, unsigned sampleRate, std::size_t periodFrames,
@@ -68,5 +66,8 @@ private:
     std::size_t bufferFrames_;
     std::vector<pollfd> pollDescriptors_;
 };
+
+// Opens AlsaPcmOutputs of the PCM `deviceName`.
+PcmDeviceOpener AlsaPcmOpener(const std::string& deviceName);
 
 } // namespace tone

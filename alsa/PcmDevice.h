@@ -47,11 +47,6 @@ public:
     // Brings a suspended device back: 0, -EAGAIN while it is still suspended, or another
     // error code when it cannot resume (prepare then starts it afresh).
     virtual int resume() = 0;
-    // How many frames written so far are still to be heard (snd_pcm_delay), the sound
-    // server's own latency included; the whole buffer when the device cannot tell.
-    virtual std::size_t queuedFrames() = 0;
-    // Throws away the frames queued but not yet played; 0 or an error code.
-    virtual int discardQueued() = 0;
 };
 
 // Opens a device for `sampleRate` frames per second; on failure returns nothing and sets

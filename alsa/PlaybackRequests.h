@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PcmDevice.h"
+#include "StereoGain.h"
 #include "WakeSignal.h"
 #include "WaveImage.h"
 
@@ -14,42 +14,64 @@
 
 namespace tone {
 
-// How long the playback thread waits for a device before giving up on it, and how long it
-// pauses before it tries a failed device again.
+// How long a playback thread waits for its output before giving up on it, how long it pauses
+// before it tries a failed output again, and how it starts and unmutes a tone.
 struct PlaybackTiming
 {
-    // A device that takes no frame for this long is taken as lost.
+    // An output that takes no frame for this long is taken as lost.
     std::chrono::milliseconds stallTimeout{2000};
-    // The pause after the device first fails, doubled after every failure up to the last
-    // figure, until the device has played frames again.
+    // The pause after the output first fails, doubled after every failure up to the last
+    // figure, until the output has played frames again.
     std::chrono::milliseconds firstRetryDelay{100};
     std::chrono::milliseconds longestRetryDelay{2000};
-    // The silence written before the first sound in an empty device: a sound server that
-    // starts a stream, or restarts it after a discard, may begin playing it a few frames in
-    // (PulseAudio rewinds its sink to mix the stream in at once), and those frames must be
-    // silent, or the tone would start in the middle of its wave.
+    // The silence before the first sound in an empty output (ToneShaper).
     std::chrono::milliseconds leadIn{10};
+    // A volume that comes up from 0 is heard only once it has stood this long. The engine
+    // starts two tones in a row (Sound chosen from the menu, a string preset that changes
+    // note and octave) by unmuting the first and muting it again while it builds the
+    // second image, well under a millisecond later: the first must not be heard at all.
+    std::chrono::milliseconds unmuteSettle{5};
 };
 
-// What the owner of the playback thread and the thread share. The thread holds it by a
-// shared pointer of its own, so that it stays valid for a thread left behind in a call that
-// does not return (see AlsaPlaybackThread).
+// What the owner of a playback thread and the thread share. The thread holds it by a shared
+// pointer of its own, so that it stays valid for a thread left behind in a call that does
+// not return (see PlaybackThread).
 struct PlaybackRequests
 {
+    using Clock = std::chrono::steady_clock;
     static constexpr std::uint32_t kFullVolume = 0xFFFFFFFF;
 
-    PlaybackRequests(std::string deviceName, PcmDeviceOpener open, PlaybackTiming timing)
-        : deviceName(std::move(deviceName)), open(std::move(open)), timing(timing)
+    PlaybackRequests(std::string outputName, PlaybackTiming timing)
+        : outputName(std::move(outputName)), timing(timing)
     {
     }
 
     // Set before the thread starts, read-only afterwards.
-    const std::string deviceName; // for log lines
-    const PcmDeviceOpener open;
+    const std::string outputName; // for log lines
     const PlaybackTiming timing;
 
+    // Sets the volume; only the owner calls it.
+    void setPackedVolume(std::uint32_t volume)
+    {
+        if (packedVolume.load(std::memory_order_relaxed) == 0 && volume != 0)
+            unmutedAt.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+        packedVolume.store(volume, std::memory_order_release);
+    }
+    // The level to make frames at, `now`: the volume asked for, but silence while the volume
+    // has stood up from 0 for less than timing.unmuteSettle.
+    StereoGain levelAt(Clock::time_point now) const
+    {
+        const std::uint32_t volume = packedVolume.load(std::memory_order_acquire);
+        const Clock::time_point unmuted{Clock::duration(unmutedAt.load(std::memory_order_relaxed))};
+        if (volume != 0 && now - unmuted < timing.unmuteSettle)
+            return {0, 0};
+        return StereoGain::FromPacked(volume);
+    }
+
     std::atomic<std::uint32_t> packedVolume{kFullVolume};
-    // Raised with every request, so that a wait for room in the device ends at once.
+    // When the volume last came up from 0, in Clock's ticks since its epoch.
+    std::atomic<Clock::rep> unmutedAt{0};
+    // Raised with every request, so that a wait for the output ends at once.
     WakeSignal wakeSignal;
 
     std::mutex mutex;

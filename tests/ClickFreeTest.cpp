@@ -3,7 +3,7 @@
 #include "StepMeasure.h"
 #include "WaveImageSupport.h"
 
-#include "alsa/AlsaPlaybackThread.h"
+#include "alsa/AlsaPlaybackLoop.h"
 #include "alsa/WaveImageReader.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +31,8 @@ class SinkRun
 public:
     SinkRun(const Bytes& toneA, const Bytes& toneB) : a(toneA), b(toneB)
     {
-        thread_ = std::make_unique<tone::AlsaPlaybackThread>(
-            "scripted", script_->opener(), tone::PlaybackTiming{60s, 20ms, 80ms, 0ms});
+        thread_ = std::make_unique<tone::PlaybackThread>(
+            "scripted", tone::PlaybackTiming{60s, 20ms, 80ms, 0ms}, tone::AlsaLoop(script_->opener()));
     }
     ~SinkRun()
     {
@@ -66,7 +66,7 @@ public:
 
 private:
     const std::shared_ptr<PcmScript> script_ = std::make_shared<PcmScript>();
-    std::unique_ptr<tone::AlsaPlaybackThread> thread_;
+    std::unique_ptr<tone::PlaybackThread> thread_;
 };
 
 struct EventCase

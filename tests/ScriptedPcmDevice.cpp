@@ -116,23 +116,6 @@ public:
         return s.resumeResult_;
     }
 
-    std::size_t queuedFrames() override
-    {
-        PcmScript::Lock lock(script_->mutex_);
-        return script_->queued_.size();
-    }
-
-    int discardQueued() override
-    {
-        PcmScript& s = *script_;
-        PcmScript::Lock lock(s.mutex_);
-        s.enter(lock, PcmScript::Call::Discard);
-        s.lastCut_.assign(s.queued_.begin(), s.queued_.end());
-        s.queued_.clear();
-        s.room_.raise();
-        return 0;
-    }
-
 private:
     const std::shared_ptr<PcmScript> script_;
 };

@@ -27,7 +27,7 @@ public:
     static constexpr unsigned kSampleRate = 22050;
 
     // The calls a device gets, as recorded and as scripted.
-    enum class Call { Open, Write, Wait, Prepare, Resume, Discard, Close };
+    enum class Call { Open, Write, Wait, Prepare, Resume, Close };
 
     // Opens the devices of this script.
     tone::PcmDeviceOpener opener();
@@ -62,7 +62,7 @@ public:
     // The same until a call hangs as scripted.
     bool playUntilHanging();
 
-    // The frames that the last close or discard threw away unplayed.
+    // The frames that the last close threw away unplayed.
     std::vector<Frame> lastCut();
 
     std::size_t calls(Call call);
@@ -102,6 +102,6 @@ private:
     std::size_t blockedWaits_ = 0;
     // Devices opened and not yet destroyed.
     int openDevices_ = 0;
-    std::vector<std::size_t> callCounts_ = std::vector<std::size_t>(7);
+    std::vector<std::size_t> callCounts_ = std::vector<std::size_t>(6);
     std::vector<std::chrono::steady_clock::time_point> openTimes_;
 };
