@@ -1,6 +1,6 @@
-#include "alsa/AlsaSoundService.h"
 #include "app/AboutBox.h"
 #include "app/ProgramIcon.h"
+#include "app/SoundOutput.h"
 #include "help/HelpViewer.h"
 #include "settings/SettingsStore.h"
 #include "ui/TForm1.h"
@@ -19,9 +19,9 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("parvello"));
     application.setWindowIcon(ProgramIcon());
 
-    tone::AlsaSoundService sound;
+    const std::unique_ptr<tone::SoundService> sound = OpenSoundOutput();
     // Loads the stored placement and last tone as it is created.
-    ui::TForm1 Form1(sound);
+    ui::TForm1 Form1(*sound);
     TAboutBox AboutBox;
     Form1.setAboutBox(&AboutBox);
     // The help collection "Parvello.hlp" (help/HelpFilePath.h); the viewer is built on first

@@ -1,19 +1,22 @@
 # The Debian packages that building the program needs, and those that its tests add.
 # Sourced by run.sh and test.sh.
 # Qt Help finds its documentation through Qt's SQLite driver; the fonts stand in for the
-# faces that the window asks for by name; rsvg-convert renders the icon at build time.
+# faces that the window asks for by name; rsvg-convert renders the icon at build time. The
+# sound goes to a sound server through libpulse, or to ALSA where none answers.
 build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
-    qt6-documentation-tools libqt6sql6-sqlite libasound2-dev librsvg2-bin
+    qt6-documentation-tools libqt6sql6-sqlite libasound2-dev libpulse-dev librsvg2-bin
     fonts-ipafont-gothic fonts-liberation2 fonts-urw-base35)
 # The benchmarks are built with the tests, so that they keep compiling; the playback probe
-# records through the PulseAudio client library. The end-to-end test drives the program on
-# a private X server (Xvfb) with real input events, reads its controls back through the
-# accessibility bus and records its sound at a private PulseAudio server; aplay plays a
-# known tone through ALSA when the harness checks itself. bench/desktop-figures.sh, built
+# and the restart timing test record through the PulseAudio client library, the timing test
+# at a private PulseAudio and a private PipeWire server in turn. The end-to-end test drives
+# the program on a private X server (Xvfb) with real input events, reads its controls back
+# through the accessibility bus and records its sound at a private PulseAudio server; aplay
+# plays a known tone through ALSA when the harness checks itself. bench/desktop-figures.sh, built
 # with the benchmarks, watches the first paint of a window through X's Damage extension.
-test_packages=(libgtest-dev libgmock-dev libbenchmark-dev libpulse-dev
+test_packages=(libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi python3-numpy
     pulseaudio pulseaudio-utils libasound2-plugins alsa-utils desktop-file-utils appstream
+    pipewire pipewire-pulse wireplumber
     libxcb1-dev libxcb-damage0-dev)
 # What scripts/package.sh adds: dpkg-shlibdeps finds the package's library dependencies,
 # and the validators check its menu entry and software-centre description (the tests

@@ -1,0 +1,19 @@
+#include "SoundOutput.h"
+
+#include "alsa/AlsaSoundService.h"
+#include "pulse/PulseSoundService.h"
+
+namespace {
+
+// A local server answers within milliseconds; one that takes longer is stopped or stuck,
+// and start-up does not wait for it.
+constexpr std::chrono::milliseconds kServerAnswerTimeout{300};
+
+} // namespace
+
+std::unique_ptr<tone::SoundService> OpenSoundOutput()
+{
+    if (tone::PulseSoundService::ServerAnswers(kServerAnswerTimeout))
+        return std::make_unique<tone::PulseSoundService>();
+    return std::make_unique<tone::AlsaSoundService>();
+}
