@@ -87,7 +87,6 @@ void TForm1::createControls(QWidget* client)
 
     Pitch = Place(new PitchSpinEdit(client), "Pitch", 44, 118, 86, 37);
     ApplyDesignFont(Pitch, DesignFont::F7);
-    Pitch->setRange(300, 450);
     Pitch->setValue(440);
     Pitch->setAccessibleName(QStringLiteral("Reference pitch"));
 
