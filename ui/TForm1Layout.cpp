@@ -106,7 +106,6 @@ void TForm1::createControls(QWidget* client)
     oct->setAccessibleName(QStringLiteral("Octave"));
 
     Volume1 = Place(new VolumeSlider(client), "Volume1", 200, 173, 36, 120);
-    Volume1->setValue(65535);
 
     StaticText1 = new AutoSizeLabel(client);
     ApplyDesignFont(StaticText1, DesignFont::F10);
