@@ -3,6 +3,7 @@
 #include "help/HelpBrowser.h"
 #include "help/HelpCache.h"
 #include "help/HelpPages.h"
+#include "ui/ApplicationTitle.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -36,7 +37,7 @@ HelpViewer::HelpViewer(QString collectionPath, QWidget* parent)
     : QMainWindow(parent, Qt::Window), collectionPath_(std::move(collectionPath))
 {
     setObjectName(QStringLiteral("HelpViewer"));
-    setWindowTitle(QStringLiteral("Parvello Jr. Help"));
+    setWindowTitle(QString::fromUtf8(ui::kApplicationTitle) + QStringLiteral(" Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
 }
 
