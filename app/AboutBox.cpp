@@ -3,6 +3,7 @@
 #include "app/BevelPanel.h"
 #include "app/ProgramIcon.h"
 #include "app/ProgramVersion.h"
+#include "ui/ShowInFront.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -78,9 +79,7 @@ TAboutBox::TAboutBox(QWidget* parent)
 
 void TAboutBox::showInFront()
 {
-    show();
-    raise();
-    activateWindow();
+    ui::ShowInFront(*this);
 }
 
 void TAboutBox::setVisible(bool visible)

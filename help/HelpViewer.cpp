@@ -4,6 +4,7 @@
 #include "help/HelpCache.h"
 #include "help/HelpPages.h"
 #include "ui/ApplicationTitle.h"
+#include "ui/ShowInFront.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -203,7 +204,5 @@ void HelpViewer::showProblem(const QString& problem)
 
 void HelpViewer::present()
 {
-    show();
-    raise();
-    activateWindow();
+    ui::ShowInFront(*this);
 }

@@ -1,6 +1,7 @@
 #include "TForm1.h"
 
 #include "ErrorDisplay.h"
+#include "ShowInFront.h"
 #include "StringPresetTable.h"
 #include "WindowPlacement.h"
 #include "controls/AutoSizeLabel.h"
@@ -286,11 +287,8 @@ void TForm1::M_ExitClick()
 
 void TForm1::About1Click()
 {
-    if (!AboutBox)
-        return;
-    AboutBox->show();
-    AboutBox->raise();
-    AboutBox->activateWindow();
+    if (AboutBox)
+        ShowInFront(*AboutBox);
 }
 
 void TForm1::Contents1Click()
