@@ -135,7 +135,7 @@ TEST_F(WindowTest, MenuHoldsEveryItemWithItsCaption)
     ASSERT_EQ(bar.size(), 2);
     EXPECT_EQ(bar[0]->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
     EXPECT_EQ(bar[1]->text(), QStringLiteral("ﾍﾙﾌﾟ(&H)"));
-    EXPECT_EQ(form->M_Setup->title(), QStringLiteral("設定(&R)..."));
+    EXPECT_EQ(find<QMenu>("M_Setup")->title(), QStringLiteral("設定(&R)..."));
 }
 
 TEST_F(WindowTest, FocusStartsOnPitchAndTabSkipsTheStepperAndTheInstrumentBox)
@@ -143,8 +143,8 @@ TEST_F(WindowTest, FocusStartsOnPitchAndTabSkipsTheStepperAndTheInstrumentBox)
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QWidget* expected[]{form->tone, form->oct, form->Volume1, form->RB_Off};
-    ASSERT_TRUE(form->Pitch->isAncestorOf(QApplication::focusWidget()));
+    QWidget* expected[]{edit("tone"), edit("oct"), slider(), radio("RB_Off")};
+    ASSERT_TRUE(pitch()->isAncestorOf(QApplication::focusWidget()));
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
@@ -154,19 +154,19 @@ TEST_F(WindowTest, FocusStartsOnPitchAndTabSkipsTheStepperAndTheInstrumentBox)
 TEST_F(WindowTest, ResizingMovesNoControl)
 {
     form->show();
-    const QRect before = form->UpDown1->geometry();
+    const QWidget* stepper = find<ui::UpDownArrows>("UpDown1");
+    const QRect before = stepper->geometry();
     form->resize(600, 700);
-    EXPECT_EQ(form->UpDown1->geometry(), before);
+    EXPECT_EQ(stepper->geometry(), before);
     form->resize(150, 100);
-    EXPECT_EQ(form->UpDown1->geometry(), before);
+    EXPECT_EQ(stepper->geometry(), before);
 }
 
 // Kept beside the test binary for a reviewer to look at; not compared with anything.
 TEST_F(WindowTest, ScreenshotIsWritten)
 {
     form->show();
-    form->ComboBox1->setCurrentIndex(5);
-    form->ComboBox1Change();
+    pickInstrument(5);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     const QString path = QDir(QCoreApplication::applicationDirPath())
                              .absoluteFilePath(QStringLiteral("main-window.png"));
