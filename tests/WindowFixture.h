@@ -58,6 +58,14 @@ public:
     }
 };
 
+// The main window as the program makes it, with the tone engine's state open to the tests.
+class TestedForm : public ui::TForm1
+{
+public:
+    using ui::TForm1::TForm1;
+    using ui::TForm1::toneState;
+};
+
 // The main window on a fake sound service and a settings store in a temporary folder, with
 // what its creation asked of the service forgotten, so that a test sees only what its own
 // actions cause. Error boxes are noted, not shown.
@@ -67,7 +75,7 @@ protected:
     TemporarySettingsFolder settingsFolder;
     ErrorBoxRecorder errorBoxes;
     ToneRecordingSoundService sound;
-    std::unique_ptr<ui::TForm1> form;
+    std::unique_ptr<TestedForm> form;
 
     void SetUp() override
     {
@@ -82,7 +90,7 @@ protected:
     {
         sound.state = nullptr;
         form.reset();
-        form = std::make_unique<ui::TForm1>(sound);
+        form = std::make_unique<TestedForm>(sound);
         sound.state = &form->toneState();
     }
 

@@ -12,6 +12,8 @@
 #include "settings/SettingsStore.h"
 #include "tone/ReferencePitch.h"
 
+#include "ui_TForm1.h"
+
 namespace ui {
 
 using namespace settings;
@@ -34,16 +36,16 @@ void TForm1::LoadSettings()
         ReadFrequencySetting(store, kSettingSection, kPreviousFrequencyName, kDefaultFrequencyText);
     state_.CurrentFrequency =
         ReadFrequencySetting(store, kSettingSection, kCurrentFrequencyName, kDefaultFrequencyText);
-    oct->setText(store.ReadTextSetting(kSettingSection, kOctaveTextName, kDefaultOctaveText));
-    tone->setText(store.ReadTextSetting(kSettingSection, kNoteTextName, kDefaultNoteText));
+    ui_->oct->setText(store.ReadTextSetting(kSettingSection, kOctaveTextName, kDefaultOctaveText));
+    ui_->tone->setText(store.ReadTextSetting(kSettingSection, kNoteTextName, kDefaultNoteText));
     state_.OutputVolume = store.ReadIntegerSetting(kSettingSection, kVolumeName, kDefaultVolume);
     state_.NoteIndex = store.ReadIntegerSetting(kSettingSection, kNoteIndexName, kDefaultNoteIndex);
     state_.OctaveNumber = store.ReadIntegerSetting(kSettingSection, kOctaveName, kDefaultOctave);
     // An index outside the list (9, or -1) leaves no entry selected.
-    ComboBox1->setCurrentIndex(
+    ui_->ComboBox1->setCurrentIndex(
         store.ReadIntegerSetting(kSettingSection, kInstrumentName, kDefaultInstrument));
     // Clamped to the field's range, 300 to 450.
-    Pitch->setValue(store.ReadIntegerSetting(kSettingSection, kPitchName, kDefaultPitch));
+    ui_->Pitch->setValue(store.ReadIntegerSetting(kSettingSection, kPitchName, kDefaultPitch));
 }
 
 // Stops at the first write that fails; what was written before it stays.
@@ -58,15 +60,16 @@ void TForm1::SaveSettings()
 
     WriteFrequencySetting(store, kSettingSection, kPreviousFrequencyName, state_.PreviousFrequency);
     WriteFrequencySetting(store, kSettingSection, kCurrentFrequencyName, state_.CurrentFrequency);
-    store.WriteTextSetting(kSettingSection, kOctaveTextName, oct->text());
-    store.WriteTextSetting(kSettingSection, kNoteTextName, tone->text());
+    store.WriteTextSetting(kSettingSection, kOctaveTextName, ui_->oct->text());
+    store.WriteTextSetting(kSettingSection, kNoteTextName, ui_->tone->text());
     store.WriteIntegerSetting(kSettingSection, kVolumeName, state_.OutputVolume);
     store.WriteIntegerSetting(kSettingSection, kNoteIndexName, state_.NoteIndex);
     store.WriteIntegerSetting(kSettingSection, kOctaveName, state_.OctaveNumber);
     // As the field reads it: a typed 500 is kept as 500, and a text that is no whole number
     // as 300.
-    store.WriteIntegerSetting(kSettingSection, kPitchName, tone::ReadReferencePitch(Pitch->text()));
-    store.WriteIntegerSetting(kSettingSection, kInstrumentName, ComboBox1->currentIndex());
+    store.WriteIntegerSetting(kSettingSection, kPitchName,
+                              tone::ReadReferencePitch(ui_->Pitch->text()));
+    store.WriteIntegerSetting(kSettingSection, kInstrumentName, ui_->ComboBox1->currentIndex());
 }
 
 void TForm1::keepWithinReach()
