@@ -25,7 +25,8 @@ struct ToneState
     // (before the first build, the one restored at start-up).
     long double PreviousFrequency = 440.0L;
     long double CurrentFrequency = 440.0L;
-    // Loudness compensation by frequency band, and handing the volume back on any close.
+    // Loudness compensation by frequency band, and handing the volume back on any close. Off
+    // until the window's start-up sets them as their menu items are marked.
     bool EqualizeEnabled = false;
     bool KeepVolumeEnabled = false;
     // While set, the next change of the octave field starts no tone.

@@ -352,8 +352,9 @@ void TForm1::FormCreate()
     keepWithinReach();
     tone::StopTone(sound_);
     tone::CaptureSystemVolume(state_, sound_);
-    state_.EqualizeEnabled = true;
-    state_.KeepVolumeEnabled = true;
+    // Both toggles start as their menu items are marked: on.
+    state_.EqualizeEnabled = marks->isMarked(ui_->M_Veqolize);
+    state_.KeepVolumeEnabled = marks->isMarked(ui_->M_Vkeep);
     state_.PlaybackSlot = 0;
     ComboBox1Change();
 }
