@@ -18,6 +18,8 @@ struct ToneState
     std::int32_t OctaveNumber = 4;
     // The packed volume that the slider set last (left level in the low 16 bits, right level
     // in the high 16 bits), held signed: a right level of 32768 or more reads as negative.
+    // The start value, 200, is no volume the slider sets: it stands for slider position
+    // 65335, close to silent.
     std::int32_t OutputVolume = 200;
     // The output volume found at start-up, handed back at exit; never negative.
     std::int32_t SavedSystemVolume = 0;
