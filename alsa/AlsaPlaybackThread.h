@@ -33,7 +33,6 @@ namespace tone {
 class AlsaPlaybackThread
 {
 public:
-    static constexpr std::uint32_t kFullVolume = PlaybackRequests::kFullVolume;
     // How long the destructor waits for the thread before leaving it behind.
     static constexpr std::chrono::milliseconds kJoinTimeout{300};
 
