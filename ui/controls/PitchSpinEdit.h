@@ -20,6 +20,8 @@ class FieldEdit;
 class PitchSpinEdit : public QWidget
 {
     Q_OBJECT
+    // For a form file, where the field is promoted from a plain widget.
+    Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
 
 public:
     explicit PitchSpinEdit(QWidget* parent = nullptr);
