@@ -25,10 +25,8 @@ public:
     // after it, plus a ramp (under 6 ms for all but 80 of the program's 14,496 tones, at
     // most 17.5 ms): the buffer is kept short enough for both to be heard within 100 ms.
     // The writer wakes about once a period, which sets the CPU cost of a looping tone, and
-    // ALSA's PulseAudio bridge grants no fewer than three periods a buffer. Measured by
-    // bench/playback-pulse.sh at a PulseAudio null sink (bench/buffer-options.md): a stop
-    // silent within 85 ms, a step complete within 93 ms, and the whole process's CPU 0.94 to
-    // 1.14 times (mean 1.02) that of the 90 ms buffer in 30 ms periods used before the ramps.
+    // ALSA's PulseAudio bridge grants no fewer than three periods a buffer. The measurements
+    // that chose these values are in bench/buffer-options.md.
     static constexpr std::chrono::microseconds kRequestedBufferTime{87'000};
     static constexpr std::chrono::microseconds kRequestedPeriodTime{29'000};
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ui/ApplicationTitle.h"
+
 namespace tone {
 
 // The name, icon name and role under which this program's sound shows in the desktop's
 // mixer (pavucontrol, GNOME's and KDE's sound settings) instead of "ALSA plug-in".
-inline constexpr const char* kStreamApplicationName = "Parvello Jr.";
+inline constexpr const char* kStreamApplicationName = ui::kApplicationTitle;
 inline constexpr const char* kStreamIconName = "parvello";
 
 // Puts the program's name, icon name and the "music" role where the sound servers' ALSA

@@ -28,7 +28,6 @@ PcmWriteResult WriteFrames(PcmDevice& device, std::span<const StereoFrame> frame
         if (!wake.waitFor(pause))
             return false;
         wake.clear();
-        result.interrupted = true;
         return true;
     };
 
@@ -54,7 +53,6 @@ PcmWriteResult WriteFrames(PcmDevice& device, std::span<const StereoFrame> frame
             switch (device.wait(wake.descriptor(), stallLeft)) {
             case PcmWait::Woken:
                 wake.clear();
-                result.interrupted = true;
                 return result;
             case PcmWait::Ready:
             case PcmWait::NotReady:

@@ -9,13 +9,13 @@
 
 namespace tone {
 
-// What a write came to: how many frames the device took, and whether it finished, was cut
-// short by the wake signal, or failed with a negative error code (the device can no longer
-// be used and must be reopened; -ETIMEDOUT when it took no frame for the stall timeout).
+// What a write came to: how many frames the device took (fewer than it was given when the
+// wake signal cut the write short), and the negative error code of a write that failed (the
+// device can no longer be used and must be reopened; -ETIMEDOUT when it took no frame for the
+// stall timeout).
 struct PcmWriteResult
 {
     std::size_t framesWritten = 0;
-    bool interrupted = false;
     int error = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "WaveImageReader.h"
 
+#include "tone/WaveFormat.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -9,13 +11,8 @@ namespace tone {
 
 namespace {
 
-constexpr std::uint16_t kFormatTagPcm = 1;
-// Every chunk starts with a four-character id and a 32-bit size of its body.
-constexpr std::size_t kChunkHeaderSize = 8;
-// "RIFF", its size, then the form type "WAVE".
-constexpr std::size_t kRiffHeaderSize = 12;
-// The fields of a PCM format chunk; longer format chunks carry extensions this reader ignores.
-constexpr std::uint32_t kPcmFormatSize = 16;
+using wave::kChunkHeaderSize;
+using wave::kRiffHeaderSize;
 
 // A bounds-checked view of the image: every read names the offset it wants and fails when
 // the bytes are not all there.
@@ -53,7 +50,8 @@ private:
 // not one this program can play.
 bool ReadFormat(const ByteReader& riff, std::uint64_t offset, std::uint32_t size, WaveImage& image)
 {
-    if (size < kPcmFormatSize)
+    // Longer format chunks carry extensions that this reader ignores.
+    if (size < wave::kFormatChunkSize)
         return false;
     const std::uint16_t formatTag = riff.u16At(offset);
     const std::uint16_t channels = riff.u16At(offset + 2);
@@ -62,7 +60,7 @@ bool ReadFormat(const ByteReader& riff, std::uint64_t offset, std::uint32_t size
     const std::uint16_t blockAlign = riff.u16At(offset + 12);
     const std::uint16_t bitsPerSample = riff.u16At(offset + 14);
 
-    if (formatTag != kFormatTagPcm || (channels != 1 && channels != 2) || sampleRate == 0)
+    if (formatTag != wave::kFormatPcm || (channels != 1 && channels != 2) || sampleRate == 0)
         return false;
     if (bitsPerSample == 8)
         image.sampleFormat = WaveSampleFormat::Unsigned8;

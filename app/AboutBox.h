@@ -2,7 +2,14 @@
 
 #include <QDialog>
 
-// The About box: a small modeless dialog that names the product and its version.
+#include <memory>
+
+namespace Ui {
+class TAboutBox;
+}
+
+// The About box: a small modeless dialog that names the product and its version, laid out in
+// AboutBox.ui.
 //
 // It is created once, hidden, and shown on demand with showInFront(). OK, Enter and the
 // close box hide it without destroying it, so it comes back where the user left it; Escape
@@ -14,6 +21,7 @@ class TAboutBox : public QDialog
 
 public:
     explicit TAboutBox(QWidget* parent = nullptr);
+    ~TAboutBox() override;
 
     // Makes the box visible and brings it to the front, leaving the main window usable.
     // The first showing places it at the centre of the screen; a box that is already
@@ -30,6 +38,8 @@ protected:
 
 private:
     void placeAtScreenCentre();
+
+    std::unique_ptr<Ui::TAboutBox> ui_;
 
     // Set once the box has been placed for its first showing; from then on it keeps
     // wherever it was last.

@@ -3,6 +3,8 @@
 #include "help/HelpBrowser.h"
 #include "help/HelpCache.h"
 #include "help/HelpPages.h"
+#include "ui/ApplicationTitle.h"
+#include "ui/ShowInFront.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -36,7 +38,7 @@ HelpViewer::HelpViewer(QString collectionPath, QWidget* parent)
     : QMainWindow(parent, Qt::Window), collectionPath_(std::move(collectionPath))
 {
     setObjectName(QStringLiteral("HelpViewer"));
-    setWindowTitle(QStringLiteral("Parvello Jr. Help"));
+    setWindowTitle(QString::fromUtf8(ui::kApplicationTitle) + QStringLiteral(" Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
 }
 
@@ -202,7 +204,5 @@ void HelpViewer::showProblem(const QString& problem)
 
 void HelpViewer::present()
 {
-    show();
-    raise();
-    activateWindow();
+    ui::ShowInFront(*this);
 }

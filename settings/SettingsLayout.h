@@ -5,7 +5,8 @@
 #include <cstdint>
 
 // Where the program keeps what it remembers between runs: two sections of named text values,
-// and what a load gives for a value that is missing.
+// and what a load gives for a missing placement or instrument. A missing tone value leaves the
+// window and the tone state as they start.
 namespace settings {
 
 // The main window's outer bounds, in screen pixels.
@@ -30,15 +31,7 @@ inline constexpr QStringView kNoteIndexName = u"Keyupdown";
 inline constexpr QStringView kOctaveName = u"Octave";
 inline constexpr QStringView kInstrumentName = u"Items";
 inline constexpr QStringView kPitchName = u"Pitch";
-// Both frequencies default to this text, written with a full stop whatever the locale.
-inline constexpr QStringView kDefaultFrequencyText = u"440.0";
-inline constexpr QStringView kDefaultOctaveText = u"4";
-inline constexpr QStringView kDefaultNoteText = u"A";
-// A packed wave-out volume of 200 out of 65535 in both channels: close to silent.
-inline constexpr std::int32_t kDefaultVolume = 200;
-inline constexpr std::int32_t kDefaultNoteIndex = 10;
-inline constexpr std::int32_t kDefaultOctave = 4;
+// "None". The box itself selects no entry until the stored one is restored.
 inline constexpr std::int32_t kDefaultInstrument = 0;
-inline constexpr std::int32_t kDefaultPitch = 440;
 
 } // namespace settings

@@ -14,11 +14,10 @@ namespace settings {
 inline constexpr QStringView kOrganisationName = u"Veltrane";
 inline constexpr QStringView kApplicationName = u"ParvelloJr";
 
-// The program's per-user store: the platform's native settings for organisation "Veltrane"
-// and application "ParvelloJr" (on Linux the file Veltrane/ParvelloJr.conf in the user's
-// configuration folder, $XDG_CONFIG_HOME or ~/.config; on Windows the registry key
-// Software\Veltrane\ParvelloJr of the current user). Values live in named sections and are
-// always written as plain text, integers included. Texts are UTF-8.
+// The program's per-user store: Qt's native settings for organisation "Veltrane" and
+// application "ParvelloJr", the file Veltrane/ParvelloJr.conf in the user's configuration
+// folder ($XDG_CONFIG_HOME, else ~/.config). Values live in named sections and are always
+// written as plain text, integers included. Texts are UTF-8.
 //
 // Each read and write opens the store afresh, so a store object may live across a whole
 // load or save and sees what other instances of the program wrote meanwhile. Every write is

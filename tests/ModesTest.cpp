@@ -1,11 +1,8 @@
 #include "NamedCase.h"
 #include "WindowFixture.h"
 
-#include "ui/controls/AutoSizeLabel.h"
-#include "ui/controls/MenuMarks.h"
-#include "ui/controls/VolumeSlider.h"
-
 #include <QAction>
+#include <QLabel>
 
 namespace {
 
@@ -33,29 +30,28 @@ TEST_P(ModeChange, RunsTheModeHandlerAsOftenAsTheButtonBecomesChecked)
         enterSound();
     switch (c.event) {
     case Event::ClickSound:
-        form->RB_Sound->click();
+        radio("RB_Sound")->click();
         break;
     case Event::ClickOff:
-        form->RB_Off->click();
+        radio("RB_Off")->click();
         break;
     case Event::MenuSound:
-        form->M_Sound1->trigger();
+        item("M_Sound1")->trigger();
         break;
     case Event::MenuOff:
-        form->M_Off->trigger();
+        item("M_Off")->trigger();
         break;
     }
     const bool sound = c.to == Mode::Sound;
     EXPECT_EQ(restarts(), c.tonesStarted);
     EXPECT_EQ(stops(), c.stops);
-    EXPECT_EQ(form->RB_Sound->isChecked(), sound);
-    EXPECT_EQ(form->RB_Off->isChecked(), !sound);
-    EXPECT_EQ(form->marks->isMarked(form->M_Sound1), sound);
-    EXPECT_EQ(form->marks->isMarked(form->M_Off), !sound);
-    EXPECT_EQ(form->M_Sound1->isChecked(), sound);
-    EXPECT_EQ(form->M_Off->isChecked(), !sound);
+    EXPECT_EQ(radio("RB_Sound")->isChecked(), sound);
+    EXPECT_EQ(radio("RB_Off")->isChecked(), !sound);
+    EXPECT_EQ(item("M_Sound1")->isChecked(), sound);
+    EXPECT_EQ(item("M_Off")->isChecked(), !sound);
     if (c.tonesStarted + c.stops > 0) {
-        EXPECT_EQ(form->Volume->text(), sound ? QStringLiteral("SP Volume") : QStringLiteral(" "));
+        EXPECT_EQ(find<QLabel>("Volume")->text(),
+                  sound ? QStringLiteral("SP Volume") : QStringLiteral(" "));
     }
 }
 
@@ -75,22 +71,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WindowTest, OpensInOffModeWithTheDesignedMarks)
 {
-    EXPECT_TRUE(form->RB_Off->isChecked());
-    EXPECT_FALSE(form->RB_Measure->isEnabled());
-    EXPECT_FALSE(form->Open1->isEnabled());
-    EXPECT_TRUE(form->M_Off->isChecked());
-    EXPECT_TRUE(form->M_Veqolize->isChecked());
-    EXPECT_TRUE(form->M_Vkeep->isChecked());
+    EXPECT_TRUE(radio("RB_Off")->isChecked());
+    EXPECT_FALSE(radio("RB_Measure")->isEnabled());
+    EXPECT_FALSE(item("Open1")->isEnabled());
+    EXPECT_TRUE(item("M_Off")->isChecked());
+    EXPECT_TRUE(item("M_Veqolize")->isChecked());
+    EXPECT_TRUE(item("M_Vkeep")->isChecked());
     EXPECT_TRUE(state().EqualizeEnabled);
     EXPECT_TRUE(state().KeepVolumeEnabled);
-    EXPECT_EQ(form->Volume->text(), QStringLiteral("Volume"));
-    EXPECT_EQ(form->Volume1->value(), 65535);
+    EXPECT_EQ(find<QLabel>("Volume")->text(), QStringLiteral("Volume"));
+    EXPECT_EQ(slider()->value(), 65535);
 }
 
 TEST_F(WindowTest, EnteringSoundPlacesTheSliderFromTheStoredVolumeBeforeTheTone)
 {
-    form->RB_Sound->click();
-    EXPECT_EQ(form->Volume1->value(), 65335);
+    radio("RB_Sound")->click();
+    EXPECT_EQ(slider()->value(), 65335);
     ASSERT_GE(sound.calls.size(), 2u);
     // The slider's handler sets the stored volume, then the tone starts muted.
     EXPECT_EQ(sound.calls[0], SoundCall::setVolume(0x00C800C8));
@@ -101,19 +97,19 @@ TEST_F(WindowTest, EnteringSoundPlacesTheSliderFromTheStoredVolumeBeforeTheTone)
 
 TEST_F(WindowTest, LoudnessToggleRestartsOnlyInSoundMode)
 {
-    form->M_Veqolize->trigger();
-    EXPECT_FALSE(form->M_Veqolize->isChecked());
+    item("M_Veqolize")->trigger();
+    EXPECT_FALSE(item("M_Veqolize")->isChecked());
     EXPECT_FALSE(state().EqualizeEnabled);
     EXPECT_EQ(restarts(), 0);
 
     enterSound();
-    form->M_Veqolize->trigger();
-    EXPECT_TRUE(form->M_Veqolize->isChecked());
+    item("M_Veqolize")->trigger();
+    EXPECT_TRUE(item("M_Veqolize")->isChecked());
     EXPECT_TRUE(state().EqualizeEnabled);
     EXPECT_EQ(restarts(), 1);
 
-    form->M_Vkeep->trigger();
-    EXPECT_FALSE(form->M_Vkeep->isChecked());
+    item("M_Vkeep")->trigger();
+    EXPECT_FALSE(item("M_Vkeep")->isChecked());
     EXPECT_FALSE(state().KeepVolumeEnabled);
     EXPECT_EQ(restarts(), 1);
 }
@@ -137,9 +133,9 @@ TEST_P(ExitCommand, StopsRestoresThenClosesThroughTheCloseHandler)
     state().SavedSystemVolume = 0x12345678;
     enterSound();
     if (!c.keepVolume)
-        form->M_Vkeep->trigger();
+        item("M_Vkeep")->trigger();
     form->show();
-    form->M_Exit->trigger();
+    item("M_Exit")->trigger();
     EXPECT_EQ(sound.calls, c.calls);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(state().ToneBufferA);
@@ -161,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WindowTest, ClosingByTheTitleBarRestoresOnlyWithKeepVolume)
 {
     state().SavedSystemVolume = 0x1234;
-    form->M_Vkeep->trigger();
+    item("M_Vkeep")->trigger();
     form->show();
     form->close();
     EXPECT_EQ(sound.calls, std::vector{SoundCall::stop()});
@@ -175,9 +171,9 @@ TEST_F(WindowTest, HelpCommandsAskTheViewerForTheirOwnPage)
 {
     std::vector<ui::HelpCommand> asked;
     form->setHelpHandler([&asked](ui::HelpCommand command) { asked.push_back(command); });
-    form->HowtoUseHelp1->trigger();
-    form->Contents1->trigger();
-    form->SearchforHelpOn1->trigger();
+    item("HowtoUseHelp1")->trigger();
+    item("Contents1")->trigger();
+    item("SearchforHelpOn1")->trigger();
     EXPECT_EQ(asked, (std::vector{ui::HelpCommand::HelpOnHelp, ui::HelpCommand::Contents,
                                   ui::HelpCommand::KeywordSearch}));
 }
@@ -187,7 +183,7 @@ TEST_F(WindowTest, AboutShowsTheBoxWithoutDisablingTheWindow)
     QWidget box;
     form->setAboutBox(&box);
     form->show();
-    form->About1->trigger();
+    item("About1")->trigger();
     EXPECT_TRUE(box.isVisible());
     EXPECT_TRUE(form->isEnabled());
 }

@@ -38,12 +38,12 @@ TEST_P(StepperStep, RewritesTheEditsAndRestartsAtMostOnce)
         enterSound();
     setNote(c.note, c.octave, c.noteText, c.octaveText);
 
-    form->UpDown1Click(c.direction);
+    step(c.direction);
 
     EXPECT_EQ(state().NoteIndex, c.noteAfter);
     EXPECT_EQ(state().OctaveNumber, c.octaveAfter);
-    EXPECT_EQ(form->tone->text(), QString::fromUtf8(c.noteTextAfter));
-    EXPECT_EQ(form->oct->text(), QString::fromUtf8(c.octaveTextAfter));
+    EXPECT_EQ(edit("tone")->text(), QString::fromUtf8(c.noteTextAfter));
+    EXPECT_EQ(edit("oct")->text(), QString::fromUtf8(c.octaveTextAfter));
     EXPECT_EQ(sound.startedFrequencies, c.restartsAt);
     EXPECT_EQ(state().SuppressOctaveSound, c.flagAfter);
 }
@@ -92,11 +92,11 @@ TEST_F(WindowTest, StepperArrowsReachTheHandlerWithTheirDirection)
     enterSound();
     setNote(10, 4, "A", "4");
     form->show();
-    ClickStepper(form->UpDown1, {64, 10});
-    EXPECT_EQ(form->tone->text(), QStringLiteral("A#"));
-    ClickStepper(form->UpDown1, {64, 70});
-    ClickStepper(form->UpDown1, {64, 70});
-    EXPECT_EQ(form->tone->text(), QStringLiteral("G#"));
+    ClickStepper(find<ui::UpDownArrows>("UpDown1"), {64, 10});
+    EXPECT_EQ(edit("tone")->text(), QStringLiteral("A#"));
+    ClickStepper(find<ui::UpDownArrows>("UpDown1"), {64, 70});
+    ClickStepper(find<ui::UpDownArrows>("UpDown1"), {64, 70});
+    EXPECT_EQ(edit("tone")->text(), QStringLiteral("G#"));
     EXPECT_EQ(sound.startedFrequencies, (std::vector{At440(11, 4), At440(10, 4), At440(9, 4)}));
 }
 
@@ -106,46 +106,46 @@ TEST_F(WindowTest, OneShotFlagSilencesOnlyTheNextOctaveChange)
 {
     enterSound();
     setNote(10, 4, "A", "4");
-    form->UpDown1Click(0);
+    step(0);
     forget();
 
-    form->oct->selectAll();
-    QTest::keyClicks(form->oct, "5");
+    edit("oct")->selectAll();
+    QTest::keyClicks(edit("oct"), "5");
     EXPECT_EQ(state().OctaveNumber, 5);
     EXPECT_TRUE(sound.startedFrequencies.empty());
 
-    form->oct->selectAll();
-    QTest::keyClicks(form->oct, "6");
+    edit("oct")->selectAll();
+    QTest::keyClicks(edit("oct"), "6");
     EXPECT_EQ(sound.startedFrequencies, std::vector{At440(11, 6)});
 
-    form->UpDown1Click(1); // A#6 -> A6, the flag set again
+    step(1); // A#6 -> A6, the flag set again
     forget();
-    form->oct->selectAll();
-    QTest::keyClick(form->oct, Qt::Key_Backspace);
-    QTest::keyClicks(form->oct, "5");
+    edit("oct")->selectAll();
+    QTest::keyClick(edit("oct"), Qt::Key_Backspace);
+    QTest::keyClicks(edit("oct"), "5");
     EXPECT_EQ(sound.startedFrequencies, std::vector{At440(10, 5)});
 }
 
 TEST_F(WindowTest, OffModeTypingParsesTheOctaveButNotTheNote)
 {
-    form->tone->selectAll();
-    QTest::keyClicks(form->tone, "e");
-    form->oct->selectAll();
-    QTest::keyClicks(form->oct, "5");
+    edit("tone")->selectAll();
+    QTest::keyClicks(edit("tone"), "e");
+    edit("oct")->selectAll();
+    QTest::keyClicks(edit("oct"), "5");
     EXPECT_EQ(state().NoteIndex, 10);
     EXPECT_EQ(state().OctaveNumber, 5);
     EXPECT_EQ(restarts(), 0);
 
-    form->RB_Sound->click();
+    radio("RB_Sound")->click();
     EXPECT_EQ(sound.startedFrequencies, std::vector{At440(10, 5)});
 }
 
 TEST_F(WindowTest, SoundModeNoteTypingRestartsOnEveryChangeEvenWithoutAMatch)
 {
     enterSound();
-    form->tone->selectAll();
-    QTest::keyClick(form->tone, Qt::Key_Backspace); // "" names no note
-    QTest::keyClicks(form->tone, "cX");             // "c", then "cX"
+    edit("tone")->selectAll();
+    QTest::keyClick(edit("tone"), Qt::Key_Backspace); // "" names no note
+    QTest::keyClicks(edit("tone"), "cX");             // "c", then "cX"
     EXPECT_EQ(state().NoteIndex, 1);
     EXPECT_EQ(sound.startedFrequencies, (std::vector{At440(10, 4), At440(1, 4), At440(1, 4)}));
 }
@@ -156,7 +156,7 @@ TEST_F(WindowTest, PitchRestartsPerKeystrokeAndOnceMoreWhenClampedOnLeaving)
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     enterSound();
-    QLineEdit* field = form->Pitch->lineEdit();
+    QLineEdit* field = pitch()->lineEdit();
     field->setFocus();
     field->setCursorPosition(3);
     for (int i = 0; i < 3; ++i)
@@ -166,16 +166,16 @@ TEST_F(WindowTest, PitchRestartsPerKeystrokeAndOnceMoreWhenClampedOnLeaving)
     EXPECT_EQ(sound.startedFrequencies, (std::vector<long double>{44, 4, 300, 5, 50, 500}));
 
     forget();
-    form->tone->setFocus();
-    EXPECT_EQ(form->Pitch->text(), QStringLiteral("450"));
+    edit("tone")->setFocus();
+    EXPECT_EQ(pitch()->text(), QStringLiteral("450"));
     EXPECT_EQ(sound.startedFrequencies, std::vector<long double>{450});
 }
 
 TEST_F(WindowTest, PitchOutsideSoundModeRestartsNothing)
 {
-    form->Pitch->setValue(441);
+    pitch()->setValue(441);
     EXPECT_EQ(restarts(), 0);
-    form->RB_Sound->click();
+    radio("RB_Sound")->click();
     EXPECT_EQ(sound.startedFrequencies, std::vector<long double>{441});
 }
 

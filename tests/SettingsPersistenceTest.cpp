@@ -1,9 +1,6 @@
 #include "NamedCase.h"
 #include "SettingsWindowSupport.h"
 
-#include "ui/controls/UserComboBox.h"
-#include "ui/controls/VolumeSlider.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -38,8 +35,8 @@ TEST_P(SettingsRoundTrip, EveryValueComesBackAfterARestart)
     state().PreviousFrequency = At440(1, 5);
     setNote(2, 3, "C#", "6");
     state().OutputVolume = -1;
-    form->ComboBox1->setCurrentIndex(4);
-    form->Pitch->setText("445");
+    instrumentBox()->setCurrentIndex(4);
+    pitch()->setText("445");
 
     restart();
 
@@ -48,17 +45,17 @@ TEST_P(SettingsRoundTrip, EveryValueComesBackAfterARestart)
     EXPECT_EQ(form->frameGeometry(), QRect(100, 120, 320, 360));
     EXPECT_NEAR(static_cast<double>(state().CurrentFrequency), 277.182630976872, 1e-12);
     EXPECT_NEAR(static_cast<double>(state().PreviousFrequency), 523.251130601197, 1e-12);
-    EXPECT_EQ(form->oct->text(), "6");
-    EXPECT_EQ(form->tone->text(), "C#");
+    EXPECT_EQ(edit("oct")->text(), "6");
+    EXPECT_EQ(edit("tone")->text(), "C#");
     EXPECT_EQ(state().NoteIndex, 2);
     EXPECT_EQ(state().OctaveNumber, 3);
     EXPECT_EQ(state().OutputVolume, -1);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 4);
-    EXPECT_EQ(form->ComboBox1->currentText(), "ContraBass");
+    EXPECT_EQ(instrumentBox()->currentIndex(), 4);
+    EXPECT_EQ(instrumentBox()->currentText(), "ContraBass");
     EXPECT_EQ(visibleStringButtons(), 5);
-    EXPECT_EQ(form->Pitch->text(), "445");
+    EXPECT_EQ(pitch()->text(), "445");
     // The slider stays at the bottom until Sound mode places it from the volume.
-    EXPECT_EQ(form->Volume1->value(), 65535);
+    EXPECT_EQ(slider()->value(), 65535);
     EXPECT_EQ(restarts(), 0);
     EXPECT_TRUE(errorBoxes.boxes.empty());
 }
@@ -73,15 +70,15 @@ INSTANTIATE_TEST_SUITE_P(Window, SettingsRoundTrip,
 
 TEST_F(SettingsWindowTest, PitchIsSavedAsTheFieldReadsItAndClampedOnlyOnLoad)
 {
-    form->Pitch->setText("500");
+    pitch()->setText("500");
     restart();
     EXPECT_EQ(storedSetting(kPitchName), "500");
-    EXPECT_EQ(form->Pitch->text(), "450");
+    EXPECT_EQ(pitch()->text(), "450");
 
-    form->Pitch->setText("abc");
+    pitch()->setText("abc");
     restart();
     EXPECT_EQ(storedSetting(kPitchName), "300");
-    EXPECT_EQ(form->Pitch->text(), "300");
+    EXPECT_EQ(pitch()->text(), "300");
 }
 
 // A frequency that hand-edited octaves made infinite, or not a number, would be saved as a
@@ -120,13 +117,13 @@ TEST_P(StoredValue, LoadsWithoutAnError)
     const StoredValueCase& c = GetParam();
     startWith("[Setting]\n" + c.file);
 
-    EXPECT_EQ(form->Pitch->text(), c.pitch);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), c.instrument);
+    EXPECT_EQ(pitch()->text(), c.pitch);
+    EXPECT_EQ(instrumentBox()->currentIndex(), c.instrument);
     EXPECT_EQ(visibleStringButtons(), c.stringButtons);
     EXPECT_EQ(state().NoteIndex, c.noteIndex);
     EXPECT_EQ(state().OctaveNumber, c.octave);
-    EXPECT_EQ(form->oct->text(), c.octText);
-    EXPECT_EQ(form->tone->text(), "A");
+    EXPECT_EQ(edit("oct")->text(), c.octText);
+    EXPECT_EQ(edit("tone")->text(), "A");
     EXPECT_TRUE(errorBoxes.boxes.empty());
     EXPECT_EQ(sound.count(SoundCall::Kind::PlayLooped), 0);
 }

@@ -55,8 +55,7 @@ protected:
     int visibleStringButtons() const
     {
         int visible = 0;
-        for (const ui::RadioButton* button : {form->SSelect1, form->SSelect2, form->SSelect3,
-                                              form->SSelect4, form->SSelect5, form->SSelect6})
+        for (const ui::RadioButton* button : stringButtons())
             visible += !button->isHidden();
         return visible;
     }

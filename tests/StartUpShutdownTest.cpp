@@ -1,9 +1,6 @@
 #include "NamedCase.h"
 #include "SettingsWindowSupport.h"
 
-#include "ui/controls/MenuMarks.h"
-#include "ui/controls/UserComboBox.h"
-
 #include <QSignalSpy>
 
 namespace {
@@ -15,13 +12,14 @@ const std::vector<SoundCall> kCaptureAndMute = {SoundCall::stop(), SoundCall::re
 
 // The rest of the start-up has run: the tone is stopped, the volume captured and muted, and
 // both toggles are on.
-void ExpectStartedUp(ui::TForm1& form, const ToneRecordingSoundService& sound)
+void ExpectStartedUp(const tone::ToneState& state, const ui::RadioButton& offButton,
+                     const ToneRecordingSoundService& sound)
 {
     EXPECT_EQ(sound.calls, kCaptureAndMute);
-    EXPECT_TRUE(form.toneState().EqualizeEnabled);
-    EXPECT_TRUE(form.toneState().KeepVolumeEnabled);
-    EXPECT_EQ(form.toneState().PlaybackSlot, 0);
-    EXPECT_TRUE(form.RB_Off->isChecked());
+    EXPECT_TRUE(state.EqualizeEnabled);
+    EXPECT_TRUE(state.KeepVolumeEnabled);
+    EXPECT_EQ(state.PlaybackSlot, 0);
+    EXPECT_TRUE(offButton.isChecked());
 }
 
 struct FirstRunCase
@@ -44,18 +42,18 @@ TEST_P(FirstRun, OpensWithTheDefaultsAndLeavesAnEmptyStore)
     EXPECT_EQ(form->frameGeometry(), QRect(20, 20, 300, 349));
     EXPECT_EQ(state().PreviousFrequency, 440.0L);
     EXPECT_EQ(state().CurrentFrequency, 440.0L);
-    EXPECT_EQ(form->oct->text(), "4");
-    EXPECT_EQ(form->tone->text(), "A");
+    EXPECT_EQ(edit("oct")->text(), "4");
+    EXPECT_EQ(edit("tone")->text(), "A");
     EXPECT_EQ(state().OutputVolume, 200);
     EXPECT_EQ(state().NoteIndex, 10);
     EXPECT_EQ(state().OctaveNumber, 4);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
-    EXPECT_EQ(form->ComboBox1->currentText(), "None");
+    EXPECT_EQ(instrumentBox()->currentIndex(), 0);
+    EXPECT_EQ(instrumentBox()->currentText(), "None");
     EXPECT_EQ(visibleStringButtons(), 0);
-    EXPECT_EQ(form->Pitch->text(), "440");
-    EXPECT_TRUE(form->marks->isMarked(form->M_Veqolize));
-    EXPECT_TRUE(form->marks->isMarked(form->M_Vkeep));
-    ExpectStartedUp(*form, sound);
+    EXPECT_EQ(pitch()->text(), "440");
+    EXPECT_TRUE(item("M_Veqolize")->isChecked());
+    EXPECT_TRUE(item("M_Vkeep")->isChecked());
+    ExpectStartedUp(state(), *radio("RB_Off"), sound);
     EXPECT_TRUE(QFileInfo(settingsFolder.storeFile()).isFile());
     EXPECT_EQ(settingsFolder.storeFileContents(), QByteArray());
 }
@@ -108,18 +106,18 @@ TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
     EXPECT_EQ(box.buttons, QMessageBox::Ok);
     EXPECT_EQ(form->frameGeometry(), c.bounds);
     EXPECT_EQ(state().PreviousFrequency, c.previousFrequency);
-    EXPECT_EQ(form->ComboBox1->currentIndex(), c.instrument);
+    EXPECT_EQ(instrumentBox()->currentIndex(), c.instrument);
     EXPECT_EQ(visibleStringButtons(), c.stringButtons);
     // Whatever was not loaded has the values that go with the designed texts "A" and "4".
     EXPECT_EQ(state().CurrentFrequency, 440.0L);
     EXPECT_EQ(state().NoteIndex, 10);
     EXPECT_EQ(state().OctaveNumber, 4);
     EXPECT_EQ(state().OutputVolume, 200);
-    EXPECT_EQ(form->oct->text(), "4");
-    ExpectStartedUp(*form, sound);
+    EXPECT_EQ(edit("oct")->text(), "4");
+    ExpectStartedUp(state(), *radio("RB_Off"), sound);
 
     forget();
-    form->RB_Sound->click();
+    radio("RB_Sound")->click();
     EXPECT_EQ(restarts(), 1);
 }
 
@@ -167,9 +165,9 @@ TEST_P(Close, SavesStopsFreesTheImagesAndRestoresOnlyWithKeepVolume)
 {
     state().SavedSystemVolume = 0x1234;
     if (!GetParam().keepVolume)
-        form->M_Vkeep->trigger();
+        item("M_Vkeep")->trigger();
     enterSound();
-    form->UpDown1Click(0);
+    step(0);
     forget();
     form->show();
     QSignalSpy closed(form.get(), &ui::TForm1::closed);

@@ -1,9 +1,8 @@
 #include "NamedCase.h"
 #include "WindowFixture.h"
 
-#include "ui/controls/UserComboBox.h"
-
 #include <QStringList>
+#include <QTest>
 
 namespace {
 
@@ -27,12 +26,10 @@ TEST_P(InstrumentChoice, ShowsItsStringsAndEachButtonTunesToItsString)
 {
     const InstrumentCase& c = GetParam();
     enterSound();
-    form->ComboBox1->setCurrentIndex(c.index);
-    form->ComboBox1Change();
+    pickInstrument(c.index);
     EXPECT_EQ(restarts(), 0);
-    EXPECT_EQ(form->tone->text(), QStringLiteral("A"));
-    const std::array<ui::RadioButton*, 6> buttons{form->SSelect1, form->SSelect2, form->SSelect3,
-                                                  form->SSelect4, form->SSelect5, form->SSelect6};
+    EXPECT_EQ(edit("tone")->text(), QStringLiteral("A"));
+    const std::array<ui::RadioButton*, 6> buttons = stringButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         SCOPED_TRACE(i + 1);
         const bool shown = i < static_cast<std::size_t>(c.captions.size());
@@ -44,8 +41,8 @@ TEST_P(InstrumentChoice, ShowsItsStringsAndEachButtonTunesToItsString)
         buttons[i]->click();
         EXPECT_EQ(state().NoteIndex, c.notes[i]);
         EXPECT_EQ(state().OctaveNumber, c.octaves[i]);
-        EXPECT_EQ(form->tone->text(), c.captions[static_cast<qsizetype>(i)]);
-        EXPECT_EQ(form->oct->text(), QString::number(c.octaves[i]));
+        EXPECT_EQ(edit("tone")->text(), c.captions[static_cast<qsizetype>(i)]);
+        EXPECT_EQ(edit("oct")->text(), QString::number(c.octaves[i]));
         EXPECT_TRUE(state().SuppressOctaveSound);
     }
 }
@@ -82,12 +79,11 @@ TEST_P(PresetClick, RestartsOncePerChangedEditThatTheFlagDoesNotSilence)
 {
     const PresetRestartCase& c = GetParam();
     enterSound();
-    form->ComboBox1->setCurrentIndex(3);
-    form->ComboBox1Change();
+    pickInstrument(3);
     setNote(10, 4, c.noteText, c.octaveText);
     state().SuppressOctaveSound = c.flagBefore;
 
-    form->SSelect3->click();
+    radio("SSelect3")->click();
 
     EXPECT_EQ(sound.startedFrequencies,
               std::vector<long double>(static_cast<std::size_t>(c.restarts), At440(3, 3)));
@@ -106,38 +102,36 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WindowTest, ClickingTheCheckedStringAgainDoesNothing)
 {
-    form->ComboBox1->setCurrentIndex(5);
-    form->ComboBox1Change();
-    form->SSelect1->click();
-    form->UpDown1Click(0);
+    pickInstrument(5);
+    radio("SSelect1")->click();
+    step(0);
     ASSERT_TRUE(state().SuppressOctaveSound);
     state().SuppressOctaveSound = false;
-    form->SSelect1->click();
+    radio("SSelect1")->click();
     EXPECT_EQ(state().NoteIndex, 6);
     EXPECT_FALSE(state().SuppressOctaveSound);
 }
 
 TEST_F(WindowTest, WithoutASelectedInstrumentButtonsStayAndOnlyTheFlagIsSet)
 {
-    form->ComboBox1->setCurrentIndex(5);
-    form->ComboBox1Change();
-    form->ComboBox1->setCurrentIndex(-1);
-    form->ComboBox1Change();
-    EXPECT_TRUE(form->SSelect6->isVisibleTo(form.get()));
-    form->SSelect2->click();
+    pickInstrument(5);
+    // No entry selected, and the user edits the box's text.
+    instrumentBox()->setCurrentIndex(-1);
+    QTest::keyClicks(instrumentBox()->lineEdit(), "x");
+    EXPECT_TRUE(radio("SSelect6")->isVisibleTo(form.get()));
+    radio("SSelect2")->click();
     EXPECT_EQ(state().NoteIndex, 10);
-    EXPECT_EQ(form->tone->text(), QStringLiteral("A"));
+    EXPECT_EQ(edit("tone")->text(), QStringLiteral("A"));
     EXPECT_TRUE(state().SuppressOctaveSound);
 }
 
 TEST_F(WindowTest, OffModePresetTunesTheNextTone)
 {
-    form->ComboBox1->setCurrentIndex(1);
-    form->ComboBox1Change();
-    form->tone->setText(QStringLiteral("E"));
-    form->SSelect2->click();
+    pickInstrument(1);
+    edit("tone")->setText(QStringLiteral("E"));
+    radio("SSelect2")->click();
     EXPECT_EQ(restarts(), 0);
-    form->RB_Sound->click();
+    radio("RB_Sound")->click();
     EXPECT_EQ(sound.startedFrequencies, std::vector{At440(3, 4)});
 }
 

@@ -5,14 +5,21 @@
 #include "SettingsStoreSupport.h"
 
 #include "ui/TForm1.h"
-#include "ui/controls/FieldEdit.h"
 #include "ui/controls/PitchSpinEdit.h"
 #include "ui/controls/RadioButton.h"
+#include "ui/controls/UpDownArrows.h"
 
 #include "tone/NoteFrequency.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSlider>
+#include <QToolButton>
+
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -51,6 +58,14 @@ public:
     }
 };
 
+// The main window as the program makes it, with the tone engine's state open to the tests.
+class TestedForm : public ui::TForm1
+{
+public:
+    using ui::TForm1::TForm1;
+    using ui::TForm1::toneState;
+};
+
 // The main window on a fake sound service and a settings store in a temporary folder, with
 // what its creation asked of the service forgotten, so that a test sees only what its own
 // actions cause. Error boxes are noted, not shown.
@@ -60,7 +75,7 @@ protected:
     TemporarySettingsFolder settingsFolder;
     ErrorBoxRecorder errorBoxes;
     ToneRecordingSoundService sound;
-    std::unique_ptr<ui::TForm1> form;
+    std::unique_ptr<TestedForm> form;
 
     void SetUp() override
     {
@@ -75,7 +90,7 @@ protected:
     {
         sound.state = nullptr;
         form.reset();
-        form = std::make_unique<ui::TForm1>(sound);
+        form = std::make_unique<TestedForm>(sound);
         sound.state = &form->toneState();
     }
 
@@ -87,12 +102,47 @@ protected:
         sound.imageHeldAtStop.clear();
     }
     int restarts() const { return static_cast<int>(sound.startedFrequencies.size()); }
+
+    // A control or menu item of the window, by the object name that the window gives it.
+    template <class Control> Control* find(const char* name) const
+    {
+        auto* control = form->findChild<Control*>(QString::fromLatin1(name));
+        EXPECT_NE(control, nullptr) << "the window has no " << name;
+        return control;
+    }
+    QLineEdit* edit(const char* name) const { return find<QLineEdit>(name); }
+    ui::PitchSpinEdit* pitch() const { return find<ui::PitchSpinEdit>("Pitch"); }
+    ui::RadioButton* radio(const char* name) const { return find<ui::RadioButton>(name); }
+    QAction* item(const char* name) const { return find<QAction>(name); }
+    QComboBox* instrumentBox() const { return find<QComboBox>("ComboBox1"); }
+    QSlider* slider() const { return find<QSlider>("Volume1"); }
+    // The string buttons from the left.
+    std::array<ui::RadioButton*, 6> stringButtons() const
+    {
+        return {radio("SSelect1"), radio("SSelect2"), radio("SSelect3"),
+                radio("SSelect4"), radio("SSelect5"), radio("SSelect6")};
+    }
+
+    // Clicks the stepper's upper arrow for direction 0, its lower arrow for direction 1.
+    void step(int direction) const
+    {
+        auto* stepper = find<ui::UpDownArrows>("UpDown1");
+        (direction == 0 ? stepper->upButton() : stepper->downButton())->click();
+    }
+    // Picks entry `index` of the instrument box as the box reports a pick from its list
+    // (UserComboBoxTest picks from the list itself).
+    void pickInstrument(int index) const
+    {
+        QComboBox* box = instrumentBox();
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
     int stops() const { return sound.count(SoundCall::Kind::Stop); }
 
     // Selects Sound mode by clicking its button, then forgets the tone that started.
     void enterSound()
     {
-        form->RB_Sound->click();
+        radio("RB_Sound")->click();
         forget();
     }
     void setNote(std::int32_t note, std::int32_t octave, const char* noteText,
@@ -100,12 +150,12 @@ protected:
     {
         state().NoteIndex = note;
         state().OctaveNumber = octave;
-        const bool sound = form->RB_Sound->isChecked();
+        const bool sound = radio("RB_Sound")->isChecked();
         // Written in Off mode, so that no handler restarts anything.
         if (sound)
-            form->RB_Off->setCheckedState(true);
-        form->tone->setText(QString::fromUtf8(noteText));
-        form->oct->setText(QString::fromUtf8(octaveText));
+            radio("RB_Off")->setCheckedState(true);
+        edit("tone")->setText(QString::fromUtf8(noteText));
+        edit("oct")->setText(QString::fromUtf8(octaveText));
         state().NoteIndex = note;
         state().OctaveNumber = octave;
         state().SuppressOctaveSound = false;

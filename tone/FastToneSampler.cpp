@@ -30,8 +30,9 @@ namespace tone {
 // The margin used below is twice that. When v_fast is further than the margin from every
 // k + 0.5, v_reference lies strictly on the same side of each, so both round to the same
 // integer (no tie can arise); otherwise the sample is evaluated the reference way. For the
-// tones of the pitch field's range P is below 10^5 and the margin about 10^-8, so exact
-// evaluations are rare.
+// tones of the pitch field's range P is largest for B7 at 450 Hz (4040.86 Hz): at sample
+// 2^17, where the fast evaluation ends, P = 2π × 4040.86 × 2^17 / 22050 ≈ 1.51 × 10^5, which
+// with Q ≈ 147 makes the margin about 1.3 × 10^-8, so exact evaluations are rare.
 //
 // The bound needs finite, moderate phases: beyond kLargestTrustedPhase (or for an infinite
 // or NaN frequency) every sample takes the reference evaluation.

@@ -103,8 +103,9 @@ std::int32_t WriteToneImage(long double frequency, ToneBuffer& buffer, SampleEva
     buffer.seek(buffer.pos() - 1);
     buffer.putChar('\0');
 
+    // The RIFF size counts everything after the RIFF chunk's own header.
     WriteUint32At(buffer, wave::kRiffSizeOffset,
-                  static_cast<std::uint32_t>(buffer.size() - wave::kRiffSizeExcludes));
+                  static_cast<std::uint32_t>(buffer.size() - wave::kChunkHeaderSize));
     WriteUint32At(buffer, wave::kDataSizeOffset, static_cast<std::uint32_t>(sampleCount));
     buffer.seek(0);
     return sampleCount;

@@ -18,6 +18,8 @@ struct ToneState
     std::int32_t OctaveNumber = 4;
     // The packed volume that the slider set last (left level in the low 16 bits, right level
     // in the high 16 bits), held signed: a right level of 32768 or more reads as negative.
+    // The start value, 200, is no volume the slider sets: it stands for slider position
+    // 65335, close to silent.
     std::int32_t OutputVolume = 200;
     // The output volume found at start-up, handed back at exit; never negative.
     std::int32_t SavedSystemVolume = 0;
@@ -25,7 +27,8 @@ struct ToneState
     // (before the first build, the one restored at start-up).
     long double PreviousFrequency = 440.0L;
     long double CurrentFrequency = 440.0L;
-    // Loudness compensation by frequency band, and handing the volume back on any close.
+    // Loudness compensation by frequency band, and handing the volume back on any close. Off
+    // until the window's start-up sets them as their menu items are marked.
     bool EqualizeEnabled = false;
     bool KeepVolumeEnabled = false;
     // While set, the next change of the octave field starts no tone.

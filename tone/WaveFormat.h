@@ -4,22 +4,27 @@
 
 namespace tone {
 
-// The tone image is a RIFF/WAVE file in memory: one "fmt " chunk for 8-bit unsigned mono PCM
-// at 22050 samples per second, then one "data" chunk, then a single zero byte inside the
-// RIFF chunk but outside the data chunk.
 namespace wave {
 
-inline constexpr std::uint32_t kSampleRate = 22050;
+// The RIFF/WAVE format: every chunk starts with a four-character id and the 32-bit
+// little-endian size of its body; the file is one "RIFF" chunk whose body starts with the
+// form type "WAVE". Its PCM format chunk ("fmt ") has a 16-byte body with format tag 1.
+inline constexpr std::uint32_t kChunkHeaderSize = 8;
+// "RIFF", its size, then "WAVE".
+inline constexpr std::uint32_t kRiffHeaderSize = 12;
 inline constexpr std::uint16_t kFormatPcm = 1;
+inline constexpr std::uint32_t kFormatChunkSize = 16;
+
+// The tone image is such a file in memory: one "fmt " chunk for 8-bit unsigned mono PCM at
+// 22050 samples per second, then one "data" chunk, then a single zero byte inside the RIFF
+// chunk but outside the data chunk.
+inline constexpr std::uint32_t kSampleRate = 22050;
 inline constexpr std::uint16_t kChannels = 1;
 inline constexpr std::uint16_t kBitsPerSample = 8;
-inline constexpr std::uint32_t kFormatChunkSize = 16;
 
 inline constexpr int kRiffSizeOffset = 4;
 inline constexpr int kDataSizeOffset = 40;
 inline constexpr int kHeaderSize = 44;
-// The RIFF size counts everything after the RIFF size field itself.
-inline constexpr int kRiffSizeExcludes = 8;
 
 // Samples at 128 sit on the middle level; the tone swings 96 either side of it.
 inline constexpr std::uint8_t kMiddleLevel = 128;

@@ -1,11 +1,10 @@
 #pragma once
 
-#include <QStringView>
-
 namespace ui {
 
-// The application's title: it names the program to the user and captions the default error
-// display. The main window keeps its own caption, "Parvello".
-inline constexpr QStringView kApplicationTitle = u"Parvello Jr.";
+// The program's name as the user sees it, UTF-8: it captions the default error display and
+// names the help viewer and the program's sound in the desktop's mixer. The main window
+// keeps its own caption, "Parvello".
+inline constexpr char kApplicationTitle[] = "Parvello Jr.";
 
 } // namespace ui

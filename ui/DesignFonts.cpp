@@ -1,69 +1,73 @@
 #include "DesignFonts.h"
 
-#include <QColor>
 #include <QFont>
-#include <QPalette>
 #include <QStringList>
+#include <QVariant>
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 namespace ui {
 
 namespace {
 
-// The faces in the order asked for: the designed one, then what stands in for it here.
-const QStringList kGothic{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                          QStringLiteral("IPAPGothic")};
-const QStringList kScriptCapitals{QStringLiteral("Matura MT Script Capitals"),
-                                  QStringLiteral("Z003")};
-const QStringList kTimes{QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")};
-const QStringList kArial{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
-const QStringList kBookAntiqua{QStringLiteral("Book Antiqua"), QStringLiteral("P052")};
-
-// Maroon, as the design's labels in it are drawn.
-constexpr QRgb kMaroon = qRgb(128, 0, 0);
-
-struct FontDesign
+struct StandIn
 {
-    const QStringList* faces;
-    int pixelHeight;
-    QFont::Weight weight;
-    bool italic;
-    bool maroon;
+    QString face;
+    // In the order asked for after the designed face.
+    QStringList standIns;
+    // The weight the stand-ins are drawn at, for a designed face that is a weight of its own.
+    std::optional<QFont::Weight> weight;
 };
 
-const std::array<FontDesign, 12> kFonts{{
-    {&kGothic, 12, QFont::Normal, false, false},
-    {&kScriptCapitals, 15, QFont::Bold, true, false},
-    {&kTimes, 19, QFont::Bold, true, true},
-    {&kArial, 12, QFont::Normal, false, true},
-    {&kGothic, 24, QFont::Bold, false, false},
-    {&kGothic, 21, QFont::Bold, false, false},
-    {&kBookAntiqua, 19, QFont::Bold, true, false},
-    {&kArial, 27, QFont::Normal, false, false},
-    {&kGothic, 35, QFont::Normal, false, false},
-    // "Arial Black" is a face of black weight; its stand-in is drawn at that weight.
-    {&kArial, 35, QFont::Black, false, false},
-    {&kGothic, 12, QFont::Bold, false, false},
-    {&kGothic, 13, QFont::Bold, false, false},
-}};
+const StandIn* StandInFor(const QString& face)
+{
+    static const std::array<StandIn, 6> kStandIns{{
+        // The Gothic by its Japanese and its Latin name, else IPA's proportional Gothic.
+        {QStringLiteral("ＭＳ Ｐゴシック"),
+         {QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic")},
+         {}},
+        {QStringLiteral("Matura MT Script Capitals"), {QStringLiteral("Z003")}, {}},
+        {QStringLiteral("Times New Roman"), {QStringLiteral("Liberation Serif")}, {}},
+        {QStringLiteral("Arial"), {QStringLiteral("Liberation Sans")}, {}},
+        {QStringLiteral("Book Antiqua"), {QStringLiteral("P052")}, {}},
+        {QStringLiteral("Arial Black"), {QStringLiteral("Liberation Sans")}, QFont::Black},
+    }};
+    for (const StandIn& standIn : kStandIns) {
+        if (standIn.face == face)
+            return &standIn;
+    }
+    return nullptr;
+}
+
+void ApplyDesignFont(QWidget& widget)
+{
+    const QVariant pixelSize = widget.property("fontPixelSize");
+    if (!widget.testAttribute(Qt::WA_SetFont) && !pixelSize.isValid())
+        return;
+    QFont font = widget.font();
+    if (pixelSize.isValid())
+        font.setPixelSize(pixelSize.toInt());
+    if (const StandIn* standIn = StandInFor(font.family())) {
+        font.setFamilies(QStringList{standIn->face} + standIn->standIns);
+        if (standIn->weight)
+            font.setWeight(*standIn->weight);
+    }
+    widget.setFont(font);
+}
 
 } // namespace
 
-void ApplyDesignFont(QWidget* widget, DesignFont font)
+void ApplyDesignFonts(QWidget& form)
 {
-    const FontDesign& design = kFonts[static_cast<std::size_t>(font)];
-    QFont qfont = widget->font();
-    qfont.setFamilies(*design.faces);
-    qfont.setPixelSize(design.pixelHeight);
-    qfont.setWeight(design.weight);
-    qfont.setItalic(design.italic);
-    widget->setFont(qfont);
-    if (design.maroon) {
-        QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, QColor(kMaroon));
-        widget->setPalette(palette);
+    ApplyDesignFont(form);
+    for (QObject* child : form.children()) {
+        // Windows of their own, such as the instrument box's list and the menus, keep the
+        // fonts that Qt gives them.
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isWindow())
+            ApplyDesignFonts(*widget);
     }
 }
 

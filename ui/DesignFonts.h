@@ -4,25 +4,15 @@ class QWidget;
 
 namespace ui {
 
-// The fonts of the main window's design. Each asks for the face the window was designed
-// with first, then a substitute of like style that Debian ships, so that the window looks
-// alike wherever it runs. Heights are character (em) heights in pixels.
-enum class DesignFont {
-    F0,  // the window's default: "ＭＳ Ｐゴシック" 12 px
-    F1,  // "Matura MT Script Capitals" 15 px, bold italic
-    F2,  // "Times New Roman" 19 px, bold italic, maroon
-    F3,  // "Arial" 12 px, maroon
-    F4,  // "ＭＳ Ｐゴシック" 24 px, bold
-    F5,  // "ＭＳ Ｐゴシック" 21 px, bold
-    F6,  // "Book Antiqua" 19 px, bold italic
-    F7,  // "Arial" 27 px
-    F8,  // "ＭＳ Ｐゴシック" 35 px
-    F9,  // "Arial Black" 35 px
-    F10, // "ＭＳ Ｐゴシック" 12 px, bold
-    F11, // "ＭＳ Ｐゴシック" 13 px, bold
-};
-
-// Gives `widget` the font and its text colour.
-void ApplyDesignFont(QWidget* widget, DesignFont font);
+// Gives a form built from a Designer file the fonts of its design. The form file names each
+// font's face and style; the design sizes fonts by their character (em) height in pixels,
+// which a form file cannot hold, so a widget that sets a size carries it in its dynamic
+// property "fontPixelSize". The faces are those of the system the window was drawn on: each
+// is asked for first, then a stand-in of like size and style that Debian ships, so that the
+// window looks alike wherever it runs.
+//
+// Applies to `form` and to every widget inside it that sets a font or a size, parents before
+// their children; the others inherit.
+void ApplyDesignFonts(QWidget& form);
 
 } // namespace ui

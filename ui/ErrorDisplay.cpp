@@ -29,8 +29,8 @@ QString ErrorDisplayText(const QString& message)
 
 void ShowError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle.toString(), ErrorDisplayText(message),
-                    QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+                    ErrorDisplayText(message), QMessageBox::Ok, QApplication::activeWindow());
     CurrentRunner()(box);
 }
 

@@ -2,7 +2,6 @@
 
 #include <QStringView>
 
-#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -17,14 +16,14 @@ struct StringPreset
     std::int32_t octave;
 };
 
-// The instruments of the instrument box, in list order; index 0 "None" has no strings.
-inline constexpr std::array<QStringView, 7> kInstrumentNames{
-    u"None", u"Violin", u"Viola", u"Cello", u"ContraBass", u"Guitar", u"E.Bass"};
-
 inline constexpr int kStringButtonCount = 6;
 
-// How many string buttons instrument `instrument` (a list index) shows, from the left; 0 for
-// "None" and for an index outside the list.
+// Instruments are named by their index in the instrument box's list (TForm1.ui): 0 "None",
+// which has no strings, 1 "Violin", 2 "Viola", 3 "Cello", 4 "ContraBass", 5 "Guitar" and
+// 6 "E.Bass".
+
+// How many string buttons instrument `instrument` shows, from the left; 0 for "None" and for
+// an index outside the list.
 int StringCount(int instrument);
 
 // The open string `string` (1 = leftmost button) of instrument `instrument`; nothing where

@@ -1,6 +1,8 @@
 #include "TForm1.h"
 
+#include "DesignFonts.h"
 #include "ErrorDisplay.h"
+#include "ShowInFront.h"
 #include "StringPresetTable.h"
 #include "WindowPlacement.h"
 #include "controls/AutoSizeLabel.h"
@@ -17,8 +19,12 @@
 #include "tone/TonePlayback.h"
 #include "tone/VolumeEncoding.h"
 
+#include "ui_TForm1.h"
+
 #include <QAction>
 #include <QCloseEvent>
+
+#include <algorithm>
 
 namespace ui {
 
@@ -34,23 +40,26 @@ std::int32_t WrappingAdd(std::int32_t value, std::int32_t step)
 
 } // namespace
 
-TForm1::TForm1(tone::SoundService& sound, QWidget* parent) : QMainWindow(parent), sound_(sound)
+TForm1::TForm1(tone::SoundService& sound, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::TForm1>()), sound_(sound)
 {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Parvello"));
-    auto* client = new QWidget(this);
-    client->setObjectName(QStringLiteral("client"));
-    setCentralWidget(client);
-    createMenu();
-    createControls(client);
-    setTabOrder();
-    Pitch->setFocus();
-    // The designed outer bounds; the stored placement replaces them at start-up.
+    // The window as TForm1.ui designs it. Nothing is anchored to the window's edges, so
+    // resizing the window moves no control.
+    ui_->setupUi(this);
+    ApplyDesignFonts(*this);
+    fitCaptions();
+    // Selecting no entry, as the form does last, empties the instrument box's text; it shows
+    // its first entry's text until the stored instrument is restored.
+    ui_->ComboBox1->setEditText(ui_->ComboBox1->itemText(0));
+    trackMenuMarks();
+    // The designed outer bounds, frame included; the stored placement replaces them at
+    // start-up.
     placement_ = new WindowPlacement(*this);
-    placement_->setLeft(4);
-    placement_->setTop(30);
-    placement_->setOuterWidth(300);
-    placement_->setOuterHeight(349);
+    const QRect designed = property("outerBounds").toRect();
+    placement_->setLeft(designed.left());
+    placement_->setTop(designed.top());
+    placement_->setOuterWidth(designed.width());
+    placement_->setOuterHeight(designed.height());
 
     // Handlers are bound last, so that building the window runs none of them.
     connectHandlers();
@@ -59,33 +68,56 @@ TForm1::TForm1(tone::SoundService& sound, QWidget* parent) : QMainWindow(parent)
 
 TForm1::~TForm1() = default;
 
+void TForm1::fitCaptions()
+{
+    // A label that follows its caption fits it now that it has its font. Any other keeps its
+    // designed box, widened where its stand-in face draws the caption wider than the designed
+    // face did, so that no caption is cut off.
+    for (QLabel* label : ui_->client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        if (auto* autoSized = qobject_cast<AutoSizeLabel*>(label))
+            autoSized->refit();
+        else
+            label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    }
+}
+
+void TForm1::trackMenuMarks()
+{
+    // The form gives each item its first mark; from then on only the handlers change them.
+    marks = new MenuMarks(this);
+    for (QAction* action : findChildren<QAction*>()) {
+        if (action->isCheckable())
+            marks->track(action);
+    }
+}
+
 void TForm1::connectHandlers()
 {
-    connect(UpDown1, &UpDownArrows::clicked, this, &TForm1::UpDown1Click);
-    connect(tone, &QLineEdit::textChanged, this, &TForm1::toneChange);
-    connect(oct, &QLineEdit::textChanged, this, &TForm1::octChange);
-    connect(Pitch, &PitchSpinEdit::textChanged, this, &TForm1::PitchChange);
-    connect(Volume1, &VolumeSlider::changed, this, &TForm1::Volume1Change);
-    connect(ComboBox1, &UserComboBox::userChanged, this, &TForm1::ComboBox1Change);
+    connect(ui_->UpDown1, &UpDownArrows::clicked, this, &TForm1::UpDown1Click);
+    connect(ui_->tone, &QLineEdit::textChanged, this, &TForm1::toneChange);
+    connect(ui_->oct, &QLineEdit::textChanged, this, &TForm1::octChange);
+    connect(ui_->Pitch, &PitchSpinEdit::textChanged, this, &TForm1::PitchChange);
+    connect(ui_->Volume1, &VolumeSlider::changed, this, &TForm1::Volume1Change);
+    connect(ui_->ComboBox1, &UserComboBox::userChanged, this, &TForm1::ComboBox1Change);
     void (TForm1::*stringHandlers[])(){&TForm1::SSelect1Click, &TForm1::SSelect2Click,
                                        &TForm1::SSelect3Click, &TForm1::SSelect4Click,
                                        &TForm1::SSelect5Click, &TForm1::SSelect6Click};
     const std::array<RadioButton*, 6> buttons = stringButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i)
         connectOnSelect(buttons[i], stringHandlers[i]);
-    connectOnSelect(RB_Sound, &TForm1::RB_SoundClick);
-    connectOnSelect(RB_Measure, &TForm1::RB_MeasureClick);
-    connectOnSelect(RB_Off, &TForm1::RB_OffClick);
+    connectOnSelect(ui_->RB_Sound, &TForm1::RB_SoundClick);
+    connectOnSelect(ui_->RB_Measure, &TForm1::RB_MeasureClick);
+    connectOnSelect(ui_->RB_Off, &TForm1::RB_OffClick);
 
-    connect(M_Sound1, &QAction::triggered, this, &TForm1::M_Sound1Click);
-    connect(M_Off, &QAction::triggered, this, &TForm1::M_OffClick);
-    connect(M_Veqolize, &QAction::triggered, this, &TForm1::M_VeqolizeClick);
-    connect(M_Vkeep, &QAction::triggered, this, &TForm1::M_VkeepClick);
-    connect(M_Exit, &QAction::triggered, this, &TForm1::M_ExitClick);
-    connect(Contents1, &QAction::triggered, this, &TForm1::Contents1Click);
-    connect(SearchforHelpOn1, &QAction::triggered, this, &TForm1::SearchforHelpOn1Click);
-    connect(HowtoUseHelp1, &QAction::triggered, this, &TForm1::HowtoUseHelp1Click);
-    connect(About1, &QAction::triggered, this, &TForm1::About1Click);
+    connect(ui_->M_Sound1, &QAction::triggered, this, &TForm1::M_Sound1Click);
+    connect(ui_->M_Off, &QAction::triggered, this, &TForm1::M_OffClick);
+    connect(ui_->M_Veqolize, &QAction::triggered, this, &TForm1::M_VeqolizeClick);
+    connect(ui_->M_Vkeep, &QAction::triggered, this, &TForm1::M_VkeepClick);
+    connect(ui_->M_Exit, &QAction::triggered, this, &TForm1::M_ExitClick);
+    connect(ui_->Contents1, &QAction::triggered, this, &TForm1::Contents1Click);
+    connect(ui_->SearchforHelpOn1, &QAction::triggered, this, &TForm1::SearchforHelpOn1Click);
+    connect(ui_->HowtoUseHelp1, &QAction::triggered, this, &TForm1::HowtoUseHelp1Click);
+    connect(ui_->About1, &QAction::triggered, this, &TForm1::About1Click);
 }
 
 void TForm1::connectOnSelect(RadioButton* button, void (TForm1::*handler)())
@@ -100,18 +132,19 @@ void TForm1::connectOnSelect(RadioButton* button, void (TForm1::*handler)())
 
 std::array<RadioButton*, 6> TForm1::stringButtons() const
 {
-    return {SSelect1, SSelect2, SSelect3, SSelect4, SSelect5, SSelect6};
+    return {ui_->SSelect1, ui_->SSelect2, ui_->SSelect3,
+            ui_->SSelect4, ui_->SSelect5, ui_->SSelect6};
 }
 
 bool TForm1::inSoundMode() const
 {
-    return RB_Sound->isChecked();
+    return ui_->RB_Sound->isChecked();
 }
 
 void TForm1::Tone_Sound(long double frequency)
 {
-    tone::Tone_Sound(state_, sound_, frequency, tone::ReadReferencePitch(Pitch->text()),
-                     Volume1->value());
+    tone::Tone_Sound(state_, sound_, frequency, tone::ReadReferencePitch(ui_->Pitch->text()),
+                     ui_->Volume1->value());
 }
 
 // --- Note entry and stepping -------------------------------------------------------------
@@ -140,16 +173,16 @@ void TForm1::UpDown1Click(int direction)
     state_.SuppressOctaveSound = true;
     // Each text that really changes runs its edit's handler here: the octave's consumes the
     // flag, the note's restarts the tone once in Sound mode.
-    oct->setText(QString::number(octave));
+    ui_->oct->setText(QString::number(octave));
     if (note >= tone::kFirstNoteIndex && note <= tone::kLastNoteIndex)
-        tone->setText(tone::NoteName(note).toString());
+        ui_->tone->setText(tone::NoteName(note).toString());
 }
 
 void TForm1::toneChange()
 {
     if (!inSoundMode())
         return;
-    if (const std::optional<std::int32_t> note = tone::ParseNoteName(tone->text()))
+    if (const std::optional<std::int32_t> note = tone::ParseNoteName(ui_->tone->text()))
         state_.NoteIndex = *note;
     // Also for a text that names no note: the tone restarts with the note unchanged.
     Tone_Sound(state_.CurrentFrequency);
@@ -157,7 +190,7 @@ void TForm1::toneChange()
 
 void TForm1::octChange()
 {
-    if (const std::optional<std::int32_t> octave = tone::ParseOctaveText(oct->text()))
+    if (const std::optional<std::int32_t> octave = tone::ParseOctaveText(ui_->oct->text()))
         state_.OctaveNumber = *octave;
     if (!inSoundMode()) {
         state_.SuppressOctaveSound = false;
@@ -185,8 +218,8 @@ void TForm1::Volume1Change(int position)
 
 void TForm1::ComboBox1Change()
 {
-    const int instrument = ComboBox1->currentIndex();
-    if (instrument < 0 || instrument >= static_cast<int>(kInstrumentNames.size()))
+    const int instrument = ui_->ComboBox1->currentIndex();
+    if (instrument < 0 || instrument >= ui_->ComboBox1->count())
         return;
     const std::array<RadioButton*, 6> buttons = stringButtons();
     const int shown = StringCount(instrument);
@@ -202,11 +235,11 @@ void TForm1::ComboBox1Change()
 void TForm1::SelectString(int string)
 {
     if (const std::optional<StringPreset> preset =
-            StringPresetCell(ComboBox1->currentIndex(), string)) {
+            StringPresetCell(ui_->ComboBox1->currentIndex(), string)) {
         state_.OctaveNumber = preset->octave;
         state_.NoteIndex = preset->noteIndex;
-        tone->setText(preset->noteName.toString());
-        oct->setText(QString::number(preset->octave));
+        ui_->tone->setText(preset->noteName.toString());
+        ui_->oct->setText(QString::number(preset->octave));
     }
     // Set after both edits were written: it silences the next octave change, not this one.
     state_.SuppressOctaveSound = true;
@@ -216,55 +249,55 @@ void TForm1::SelectString(int string)
 
 void TForm1::RB_SoundClick()
 {
-    marks->setMarked(M_Sound1, true);
+    marks->setMarked(ui_->M_Sound1, true);
     // The slider follows the stored volume; a change of position runs its handler.
-    Volume1->setValue(tone::PositionOfPackedVolume(state_.OutputVolume));
-    oct->setVisible(true);
-    oct->setReadOnly(false);
-    tone->setReadOnly(false);
-    tone->setVisible(true);
-    UpDown1->setEnabled(true);
-    Volume->setText(QStringLiteral("SP Volume"));
+    ui_->Volume1->setValue(tone::PositionOfPackedVolume(state_.OutputVolume));
+    ui_->oct->setVisible(true);
+    ui_->oct->setReadOnly(false);
+    ui_->tone->setReadOnly(false);
+    ui_->tone->setVisible(true);
+    ui_->UpDown1->setEnabled(true);
+    ui_->Volume->setText(QStringLiteral("SP Volume"));
     Tone_Sound(state_.CurrentFrequency);
 }
 
 void TForm1::RB_OffClick()
 {
-    marks->setMarked(M_Off, true);
+    marks->setMarked(ui_->M_Off, true);
     tone::StopTone(sound_);
-    oct->setVisible(true);
-    tone->setVisible(true);
-    UpDown1->setEnabled(true);
-    Volume->setText(QStringLiteral(" "));
+    ui_->oct->setVisible(true);
+    ui_->tone->setVisible(true);
+    ui_->UpDown1->setEnabled(true);
+    ui_->Volume->setText(QStringLiteral(" "));
 }
 
 void TForm1::RB_MeasureClick()
 {
     tone::StopTone(sound_);
-    oct->setReadOnly(true);
-    tone->setReadOnly(true);
-    oct->setVisible(true);
-    tone->setVisible(true);
-    UpDown1->setEnabled(true);
-    Volume->setText(QStringLiteral("MIC Volume"));
+    ui_->oct->setReadOnly(true);
+    ui_->tone->setReadOnly(true);
+    ui_->oct->setVisible(true);
+    ui_->tone->setVisible(true);
+    ui_->UpDown1->setEnabled(true);
+    ui_->Volume->setText(QStringLiteral("MIC Volume"));
 }
 
 void TForm1::M_Sound1Click()
 {
     // From Off, checking the button runs RB_SoundClick already, so the tone starts twice.
-    RB_Sound->setCheckedState(true);
+    ui_->RB_Sound->setCheckedState(true);
     RB_SoundClick();
 }
 
 void TForm1::M_OffClick()
 {
-    RB_Off->setCheckedState(true);
+    ui_->RB_Off->setCheckedState(true);
     RB_OffClick();
 }
 
 void TForm1::M_VeqolizeClick()
 {
-    marks->setMarked(M_Veqolize, !marks->isMarked(M_Veqolize));
+    marks->setMarked(ui_->M_Veqolize, !marks->isMarked(ui_->M_Veqolize));
     state_.EqualizeEnabled = !state_.EqualizeEnabled;
     if (inSoundMode())
         Tone_Sound(state_.CurrentFrequency);
@@ -272,7 +305,7 @@ void TForm1::M_VeqolizeClick()
 
 void TForm1::M_VkeepClick()
 {
-    marks->setMarked(M_Vkeep, !marks->isMarked(M_Vkeep));
+    marks->setMarked(ui_->M_Vkeep, !marks->isMarked(ui_->M_Vkeep));
     state_.KeepVolumeEnabled = !state_.KeepVolumeEnabled;
 }
 
@@ -286,11 +319,8 @@ void TForm1::M_ExitClick()
 
 void TForm1::About1Click()
 {
-    if (!AboutBox)
-        return;
-    AboutBox->show();
-    AboutBox->raise();
-    AboutBox->activateWindow();
+    if (AboutBox)
+        ShowInFront(*AboutBox);
 }
 
 void TForm1::Contents1Click()
@@ -322,8 +352,9 @@ void TForm1::FormCreate()
     keepWithinReach();
     tone::StopTone(sound_);
     tone::CaptureSystemVolume(state_, sound_);
-    state_.EqualizeEnabled = true;
-    state_.KeepVolumeEnabled = true;
+    // Both toggles start as their menu items are marked: on.
+    state_.EqualizeEnabled = marks->isMarked(ui_->M_Veqolize);
+    state_.KeepVolumeEnabled = marks->isMarked(ui_->M_Vkeep);
     state_.PlaybackSlot = 0;
     ComboBox1Change();
 }

@@ -7,31 +7,25 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
-class QAction;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QMenu;
+namespace Ui {
+class TForm1;
+}
 
 namespace ui {
 
-class AutoSizeLabel;
-class FieldEdit;
 class MenuMarks;
-class PitchSpinEdit;
 class RadioButton;
-class UpDownArrows;
-class UserComboBox;
-class VolumeSlider;
 class WindowPlacement;
 
 // What the help menu asks of the help viewer.
 enum class HelpCommand { Contents, KeywordSearch, HelpOnHelp };
 
-// The main window: a fixed layout of pixel-placed controls, and one handler per control
-// event, named after the control and the event. The handlers nest: setting a text runs the
-// edit's change handler inside the call, before the statement that follows it.
+// The main window: the pixel-placed controls and the menu of its Designer file, TForm1.ui,
+// and one handler per control event, named after the control and the event. The handlers
+// nest: setting a text runs the edit's change handler inside the call, before the statement
+// that follows it.
 //
 // The window owns the tone engine's state for the whole run and plays through the sound
 // service it is given, which must outlive it. Everything runs on the user-interface thread.
@@ -43,8 +37,6 @@ public:
     explicit TForm1(tone::SoundService& sound, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    tone::ToneState& toneState() { return state_; }
-
     // The About box that About shows; it is created after the window, hidden.
     void setAboutBox(QWidget* aboutBox) { AboutBox = aboutBox; }
     // Where the help commands go.
@@ -53,52 +45,18 @@ public:
         helpHandler_ = std::move(handler);
     }
 
-    // The controls, named as the design names them (each is also its object name).
-    AutoSizeLabel* Volume = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    PitchSpinEdit* Pitch = nullptr;
-    UpDownArrows* UpDown1 = nullptr;
-    FieldEdit* tone = nullptr;
-    FieldEdit* oct = nullptr;
-    VolumeSlider* Volume1 = nullptr;
-    AutoSizeLabel* StaticText1 = nullptr;
-    AutoSizeLabel* StaticText2 = nullptr;
-    UserComboBox* ComboBox1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    RadioButton* SSelect1 = nullptr;
-    RadioButton* SSelect2 = nullptr;
-    RadioButton* SSelect3 = nullptr;
-    RadioButton* SSelect4 = nullptr;
-    RadioButton* SSelect5 = nullptr;
-    RadioButton* SSelect6 = nullptr;
-    QFrame* M_function = nullptr;
-    RadioButton* RB_Sound = nullptr;
-    RadioButton* RB_Measure = nullptr;
-    RadioButton* RB_Off = nullptr;
+signals:
+    // The window has closed; the program ends.
+    void closed();
 
-    // The menu.
-    QMenu* M_Sound = nullptr;
-    QAction* M_Sound1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* M_Off = nullptr;
-    QMenu* M_Setup = nullptr;
-    QAction* M_Veqolize = nullptr;
-    QAction* M_Vkeep = nullptr;
-    QAction* M_Exit = nullptr;
-    QMenu* Help1 = nullptr;
-    QAction* Contents1 = nullptr;
-    QAction* SearchforHelpOn1 = nullptr;
-    QAction* HowtoUseHelp1 = nullptr;
-    QAction* About1 = nullptr;
-    // Sets and clears the menu's check marks and bullets; only handlers change them.
-    MenuMarks* marks = nullptr;
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
-    QWidget* AboutBox = nullptr;
+    // The tone engine's state, for a subclass that follows the window from inside, as the
+    // window tests do.
+    tone::ToneState& toneState() { return state_; }
 
+private:
     // Note entry and stepping.
     void UpDown1Click(int direction);
     void toneChange();
@@ -142,18 +100,9 @@ public:
     // at the slider's volume.
     void Tone_Sound(long double frequency);
 
-signals:
-    // The window has closed; the program ends.
-    void closed();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void createControls(QWidget* client);
-    void createModePanel(QWidget* client);
-    void createMenu();
-    void setTabOrder();
+    // Steps of the construction.
+    void fitCaptions();
+    void trackMenuMarks();
     void connectHandlers();
     // Runs `handler` whenever `button` becomes checked.
     void connectOnSelect(RadioButton* button, void (TForm1::*handler)());
@@ -164,6 +113,13 @@ private:
     void SelectString(int string);
     // Brings a window placed entirely off every screen back to the default placement.
     void keepWithinReach();
+
+    // The controls and the menu, named as the design names them (each is also its object
+    // name).
+    std::unique_ptr<Ui::TForm1> ui_;
+    // Sets and clears the menu's check marks and bullets; only handlers change them.
+    MenuMarks* marks = nullptr;
+    QWidget* AboutBox = nullptr;
 
     tone::SoundService& sound_;
     tone::ToneState state_;

@@ -4,20 +4,37 @@ accessibility bus and worked with X input."""
 
 import os
 import time
+import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 import desktop
 
-# Designed boxes (left, top, width, height) in the client area.
-LAYOUT = {
-    "tone": (66, 64, 56, 43),
-    "oct": (10, 62, 40, 43),
-    "Pitch": (44, 118, 86, 37),
-    "UpDown1": (162, 72, 128, 81),
-    "Volume1": (200, 173, 36, 120),
-    "RB_Sound": (16 + 16, 192 + 8, 97, 17),  # in the mode panel at 16,192
-    "RB_Off": (16 + 16, 192 + 56, 81, 17),
-}
+FORM_FILE = Path(__file__).resolve().parents[2] / "ui" / "TForm1.ui"
+
+
+def designed_boxes(form_file=FORM_FILE):
+    """Each control's designed box (left, top, width, height) in the client area, as the
+    window's form file places it: a control's place there is relative to the control that
+    holds it."""
+    boxes = {}
+
+    def visit(holder, origin):
+        for widget in holder.findall("widget"):
+            rect = widget.find("property[@name='geometry']/rect")
+            if rect is None:  # the client area itself, the menu bar and its menus
+                visit(widget, origin)
+                continue
+            left, top, width, height = (int(rect.find(field).text)
+                                        for field in ("x", "y", "width", "height"))
+            box = (origin[0] + left, origin[1] + top, width, height)
+            boxes[widget.get("name")] = box
+            visit(widget, box[:2])
+
+    visit(ElementTree.parse(form_file).getroot().find("widget"), (0, 0))
+    return boxes
+
+
+LAYOUT = designed_boxes()
 FILE_MENU = "ﾌｧｲﾙ(F)"  # the accessible names drop the accelerators' "&"
 EXIT_ITEM = "終了(X)"
 

@@ -10,6 +10,8 @@ namespace ui {
 class FieldEdit : public QLineEdit
 {
     Q_OBJECT
+    // For a form file, where the edit is promoted from a plain line edit.
+    Q_PROPERTY(int typedByteLimit READ typedByteLimit WRITE setTypedByteLimit)
 
 public:
     explicit FieldEdit(QWidget* parent = nullptr);

@@ -101,7 +101,7 @@ void PitchSpinEdit::setText(const QString& text)
 
 int PitchSpinEdit::value() const
 {
-    // Any text that is not a whole number reads as 300, the field's minimum.
+    // Any text that is not a whole number reads as the lowest reference pitch, 300.
     return tone::ReadReferencePitch(field_->text());
 }
 

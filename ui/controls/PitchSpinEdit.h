@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tone/ReferencePitch.h"
+
 #include <QWidget>
 
 class QInputMethodEvent;
@@ -18,6 +20,8 @@ class FieldEdit;
 class PitchSpinEdit : public QWidget
 {
     Q_OBJECT
+    // For a form file, where the field is promoted from a plain widget.
+    Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged)
 
 public:
     explicit PitchSpinEdit(QWidget* parent = nullptr);
@@ -36,7 +40,7 @@ public:
     void setText(const QString& text);
 
     // The whole number the text holds (tone::ReadReferencePitch), not clamped; a text that
-    // holds none reads as 300, which is the minimum of the reference pitch's range.
+    // holds none reads as 300, the lowest reference pitch.
     int value() const;
     // Writes the value clamped to the range as decimal text (through setText).
     void setValue(int value);
@@ -63,9 +67,9 @@ private:
     FieldEdit* field_;
     QToolButton* upButton_;
     QToolButton* downButton_;
-    // The reference pitch's range in hertz; a text that is no whole number reads as 300.
-    int minimum_ = 300;
-    int maximum_ = 450;
+    // The reference pitch's range in hertz, unless set otherwise.
+    int minimum_ = tone::kLowestReferencePitch;
+    int maximum_ = tone::kHighestReferencePitch;
 };
 
 } // namespace ui

@@ -1,5 +1,7 @@
 #include "VolumeSlider.h"
 
+#include "tone/VolumeEncoding.h"
+
 #include <QProxyStyle>
 
 namespace ui {
@@ -35,9 +37,9 @@ VolumeSlider::VolumeSlider(QWidget* parent) : QSlider(Qt::Vertical, parent)
     thumbStyle->setParent(this);
     setStyle(thumbStyle);
 
-    setRange(0, 65535);
+    setRange(tone::kLoudestPosition, tone::kSilentPosition);
     // The window opens silent, with the thumb at the bottom.
-    setValue(65535);
+    setValue(tone::kSilentPosition);
     // 0, the loudest setting, sits at the top, and the Up key, Page Up and the wheel turned
     // away from the user move toward it.
     setInvertedAppearance(true);
