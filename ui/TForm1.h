@@ -134,7 +134,8 @@ public:
     void FormClose();
 
     // The window's placement and the last tone, from and to the user's settings. Both raise
-    // settings::SettingsError and stop at the value that failed.
+    // settings::SettingsError: a load once every value is applied, a value that failed as its
+    // default; a save at the value that failed, leaving the rest unwritten.
     void LoadSettings();
     void SaveSettings();
 

@@ -8,42 +8,96 @@
 #include "controls/UserComboBox.h"
 
 #include "settings/FrequencySetting.h"
+#include "settings/FrequencyText.h"
+#include "settings/SettingsError.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsStore.h"
 #include "tone/ReferencePitch.h"
+
+#include <optional>
 
 namespace ui {
 
 using namespace settings;
 
-// Each value is applied before the next is read, so a value that fails to read leaves those
-// before it applied and the rest as they were. Texts set on the edits run their change
-// handlers only when they differ from the present ones; the volume goes to the tone state
-// alone (the slider follows it when Sound mode is chosen), and selecting the instrument runs
-// no handler.
+namespace {
+
+// Reads the values of a load one by one. A value that fails to read takes its default and
+// the load goes on, so that one damaged value costs only itself; the first failure is kept,
+// to be raised once every value is applied, so that the user sees one error box.
+class LoadReader
+{
+public:
+    explicit LoadReader(const SettingsStore& store) : store_(store) {}
+
+    std::int32_t integer(QStringView section, QStringView name, std::int32_t defaultValue)
+    {
+        return orDefault([&] { return store_.ReadIntegerSetting(section, name, defaultValue); },
+                         defaultValue);
+    }
+    QString text(QStringView name, QStringView defaultText)
+    {
+        return orDefault([&] { return store_.ReadTextSetting(kSettingSection, name, defaultText); },
+                         defaultText.toString());
+    }
+    long double frequency(QStringView name)
+    {
+        return orDefault(
+            [&] {
+                return ReadFrequencySetting(store_, kSettingSection, name, kDefaultFrequencyText);
+            },
+            ParseBuiltInFrequencyText(kDefaultFrequencyText));
+    }
+
+    void raiseFirstFailure() const
+    {
+        if (firstFailure_)
+            throw *firstFailure_;
+    }
+
+private:
+    template <class Read, class Value> Value orDefault(const Read& read, Value defaultValue)
+    {
+        try {
+            return read();
+        } catch (const SettingsError& failure) {
+            if (!firstFailure_)
+                firstFailure_ = failure;
+            return defaultValue;
+        }
+    }
+
+    const SettingsStore& store_;
+    std::optional<SettingsError> firstFailure_;
+};
+
+} // namespace
+
+// Each value is applied before the next is read; a value that fails to read is applied as
+// its default. Texts set on the edits run their change handlers only when they differ from
+// the present ones; the volume goes to the tone state alone (the slider follows it when
+// Sound mode is chosen), and selecting the instrument runs no handler.
 void TForm1::LoadSettings()
 {
     const SettingsStore store;
-    placement_->setTop(store.ReadIntegerSetting(kLocateSection, kTopName, kDefaultTop));
-    placement_->setLeft(store.ReadIntegerSetting(kLocateSection, kLeftName, kDefaultLeft));
-    placement_->setOuterWidth(store.ReadIntegerSetting(kLocateSection, kWidthName, kDefaultWidth));
-    placement_->setOuterHeight(
-        store.ReadIntegerSetting(kLocateSection, kHeightName, kDefaultHeight));
+    LoadReader read(store);
+    placement_->setTop(read.integer(kLocateSection, kTopName, kDefaultTop));
+    placement_->setLeft(read.integer(kLocateSection, kLeftName, kDefaultLeft));
+    placement_->setOuterWidth(read.integer(kLocateSection, kWidthName, kDefaultWidth));
+    placement_->setOuterHeight(read.integer(kLocateSection, kHeightName, kDefaultHeight));
 
-    state_.PreviousFrequency =
-        ReadFrequencySetting(store, kSettingSection, kPreviousFrequencyName, kDefaultFrequencyText);
-    state_.CurrentFrequency =
-        ReadFrequencySetting(store, kSettingSection, kCurrentFrequencyName, kDefaultFrequencyText);
-    oct->setText(store.ReadTextSetting(kSettingSection, kOctaveTextName, kDefaultOctaveText));
-    tone->setText(store.ReadTextSetting(kSettingSection, kNoteTextName, kDefaultNoteText));
-    state_.OutputVolume = store.ReadIntegerSetting(kSettingSection, kVolumeName, kDefaultVolume);
-    state_.NoteIndex = store.ReadIntegerSetting(kSettingSection, kNoteIndexName, kDefaultNoteIndex);
-    state_.OctaveNumber = store.ReadIntegerSetting(kSettingSection, kOctaveName, kDefaultOctave);
+    state_.PreviousFrequency = read.frequency(kPreviousFrequencyName);
+    state_.CurrentFrequency = read.frequency(kCurrentFrequencyName);
+    oct->setText(read.text(kOctaveTextName, kDefaultOctaveText));
+    tone->setText(read.text(kNoteTextName, kDefaultNoteText));
+    state_.OutputVolume = read.integer(kSettingSection, kVolumeName, kDefaultVolume);
+    state_.NoteIndex = read.integer(kSettingSection, kNoteIndexName, kDefaultNoteIndex);
+    state_.OctaveNumber = read.integer(kSettingSection, kOctaveName, kDefaultOctave);
     // An index outside the list (9, or -1) leaves no entry selected.
-    ComboBox1->setCurrentIndex(
-        store.ReadIntegerSetting(kSettingSection, kInstrumentName, kDefaultInstrument));
+    ComboBox1->setCurrentIndex(read.integer(kSettingSection, kInstrumentName, kDefaultInstrument));
     // Clamped to the field's range, 300 to 450.
-    Pitch->setValue(store.ReadIntegerSetting(kSettingSection, kPitchName, kDefaultPitch));
+    Pitch->setValue(read.integer(kSettingSection, kPitchName, kDefaultPitch));
+    read.raiseFirstFailure();
 }
 
 // Stops at the first write that fails; what was written before it stays.
