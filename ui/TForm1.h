@@ -163,7 +163,8 @@ private:
     std::array<RadioButton*, 6> stringButtons() const;
     // Tunes to open string `string` (1 = leftmost) of the chosen instrument.
     void SelectString(int string);
-    // Brings a window placed entirely off every screen back to the default placement.
+    // Brings a window placed entirely off every screen, or at a size that cannot show the
+    // menu bar and the controls or exceeds the screens, back to the default placement.
     void keepWithinReach();
 
     tone::SoundService& sound_;

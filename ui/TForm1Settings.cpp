@@ -14,6 +14,8 @@
 #include "settings/SettingsStore.h"
 #include "tone/ReferencePitch.h"
 
+#include <QMenuBar>
+
 #include <optional>
 
 namespace ui {
@@ -125,7 +127,17 @@ void TForm1::SaveSettings()
 
 void TForm1::keepWithinReach()
 {
-    placement_->keepWithinReach({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight});
+    // The smallest window that shows the menu bar and every control, the string buttons that
+    // an instrument shows included. The frame is not known before the window is shown and is
+    // left out, so a window may still fall short by the frame's thickness.
+    QRect controls;
+    for (const QWidget* control :
+         centralWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        controls |= control->geometry();
+    const QSize smallest(controls.right() + 1,
+                         menuBar()->sizeHint().height() + controls.bottom() + 1);
+    placement_->keepWithinReach({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight},
+                                smallest);
 }
 
 } // namespace ui
