@@ -78,7 +78,8 @@ struct LoadErrorCase
     QString octText = "4";
     int instrument = 0;
     int stringButtons = 0;
-    // The store file is a folder, which cannot be read.
+    // The store file is a folder, which cannot be read, and a folder in the place of its lock
+    // file keeps it from being set aside.
     bool unreadable = false;
 };
 
@@ -94,6 +95,7 @@ TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
         form.reset();
         ASSERT_TRUE(QFile::remove(settingsFolder.storeFile()));
         ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile()));
+        ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile() + ".lock"));
         forget();
         start();
     } else {
@@ -244,10 +246,11 @@ TEST_P(SaveError, IsShownAndTheCloseStillFinishes)
 
 INSTANTIATE_TEST_SUITE_P(
     Window, SaveError,
-    testing::Values(SaveErrorCase{"store_file_is_a_folder", "キー Locate の作成に失敗しました.",
+    testing::Values(SaveErrorCase{"store_folder_is_a_file", "キー Locate の作成に失敗しました.",
                                   [](const TemporarySettingsFolder& folder) {
-                                      EXPECT_TRUE(QFile::remove(folder.storeFile()));
-                                      EXPECT_TRUE(QDir().mkpath(folder.storeFile()));
+                                      EXPECT_TRUE(QDir(folder.storeFolder()).removeRecursively());
+                                      QFile blocker(folder.storeFolder());
+                                      EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
                                       return std::shared_ptr<void>();
                                   }},
                     // Every write fails, but only the first is tried.

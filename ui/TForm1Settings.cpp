@@ -25,12 +25,16 @@ using namespace settings;
 namespace {
 
 // Reads the values of a load one by one. A value that fails to read takes its default and
-// the load goes on, so that one damaged value costs only itself; the first failure is kept,
-// to be raised once every value is applied, so that the user sees one error box.
+// the load goes on, so that one damaged value costs only itself; the first failure (or the
+// notice that the store's file was set aside) is kept, to be raised once every value is
+// applied, so that the user sees one error box.
 class LoadReader
 {
 public:
-    explicit LoadReader(const SettingsStore& store) : store_(store) {}
+    explicit LoadReader(const SettingsStore& store)
+        : store_(store), firstFailure_(store.setAsideNotice())
+    {
+    }
 
     std::int32_t integer(QStringView section, QStringView name, std::int32_t defaultValue)
     {
@@ -102,7 +106,8 @@ void TForm1::LoadSettings()
     read.raiseFirstFailure();
 }
 
-// Stops at the first write that fails; what was written before it stays.
+// Stops at the first write that fails; what was written before it stays. Opening the store
+// may have set a damaged file aside, which is told once every value is written.
 void TForm1::SaveSettings()
 {
     SettingsStore store;
@@ -123,6 +128,8 @@ void TForm1::SaveSettings()
     // as 300.
     store.WriteIntegerSetting(kSettingSection, kPitchName, tone::ReadReferencePitch(Pitch->text()));
     store.WriteIntegerSetting(kSettingSection, kInstrumentName, ComboBox1->currentIndex());
+    if (store.setAsideNotice())
+        throw *store.setAsideNotice();
 }
 
 void TForm1::keepWithinReach()
