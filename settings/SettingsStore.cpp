@@ -28,8 +28,10 @@ QString StorePath()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.config");
-    return folder + u'/' + kOrganisationName.toString() + u'/' + kApplicationName.toString() +
-           QStringLiteral(".conf");
+    // Absolute, as the symlink to it in a private folder needs it.
+    return QFileInfo(folder + u'/' + kOrganisationName.toString() + u'/' +
+                     kApplicationName.toString() + QStringLiteral(".conf"))
+        .absoluteFilePath();
 }
 
 // QSettings on the store's file, reached through a symlink in a private folder. QSettings
@@ -37,10 +39,10 @@ QString StorePath()
 // again only when its size or its modification time in milliseconds has changed; under its
 // own name, a file that this program replaces twice within a millisecond by contents of the
 // same length would read back stale. A name never used before is read afresh each time. And
-// QSettings takes its lock file beside the name it is given, waiting for it without end:
-// beside the symlink the lock is private, while the store takes the one beside its file with
-// a wait that ends. QSettings writes by way of QSaveFile, which follows the symlink and
-// replaces the store's file by a new one written beside it.
+// QSettings takes its lock file beside the name it is given, waiting for it as long as it
+// takes: beside the symlink the lock is private, while the store takes the one beside its
+// file with a wait that ends. QSettings writes by way of QSaveFile, which follows the
+// symlink and replaces the store's file by a new one written beside it.
 class StoreView
 {
 public:
@@ -67,8 +69,8 @@ public:
     QSettings& settings() { return *settings_; }
 
 private:
-    // The session's runtime folder is kept in memory, where the lock file and the temporary
-    // file that QSettings writes and syncs to disk cost nothing.
+    // The session's runtime folder is kept in memory, where the lock file that QSettings
+    // writes and syncs to disk at each write costs nothing.
     static QString PrivateFolderTemplate()
     {
         const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
