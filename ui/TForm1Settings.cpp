@@ -46,13 +46,11 @@ public:
         return orDefault([&] { return store_.ReadTextSetting(kSettingSection, name, defaultText); },
                          defaultText.toString());
     }
-    long double frequency(QStringView name)
+    long double frequency(QStringView name, QStringView builtInDefault)
     {
         return orDefault(
-            [&] {
-                return ReadFrequencySetting(store_, kSettingSection, name, kDefaultFrequencyText);
-            },
-            ParseBuiltInFrequencyText(kDefaultFrequencyText));
+            [&] { return ReadFrequencySetting(store_, kSettingSection, name, builtInDefault); },
+            ParseBuiltInFrequencyText(builtInDefault));
     }
 
     void raiseFirstFailure() const
@@ -92,8 +90,8 @@ void TForm1::LoadSettings()
     placement_->setOuterWidth(read.integer(kLocateSection, kWidthName, kDefaultWidth));
     placement_->setOuterHeight(read.integer(kLocateSection, kHeightName, kDefaultHeight));
 
-    state_.PreviousFrequency = read.frequency(kPreviousFrequencyName);
-    state_.CurrentFrequency = read.frequency(kCurrentFrequencyName);
+    state_.PreviousFrequency = read.frequency(kPreviousFrequencyName, kDefaultFrequencyText);
+    state_.CurrentFrequency = read.frequency(kCurrentFrequencyName, kDefaultFrequencyText);
     oct->setText(read.text(kOctaveTextName, kDefaultOctaveText));
     tone->setText(read.text(kNoteTextName, kDefaultNoteText));
     state_.OutputVolume = read.integer(kSettingSection, kVolumeName, kDefaultVolume);
