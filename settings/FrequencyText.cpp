@@ -2,6 +2,7 @@
 
 #include "SettingsError.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -74,9 +75,20 @@ QString Layout(const RoundedDecimal& rounded, const QString& separator)
     return text + digits.first(integerDigits) + separator + digits.sliced(integerDigits);
 }
 
+// A stored text may be of any length; the message quotes its beginning, so that the error box
+// stays readable.
+constexpr qsizetype kLongestQuotedText = 100;
+
 QString NotAFloatingPointNumber(QStringView text)
 {
-    return QStringLiteral("'%1' は浮動小数点数ではありません").arg(text);
+    QString quoted = text.first(std::min(text.size(), kLongestQuotedText)).toString();
+    if (quoted.size() < text.size()) {
+        // Not cut between the two halves of a character beyond the Basic Multilingual Plane.
+        if (quoted.back().isHighSurrogate())
+            quoted.chop(1);
+        quoted += u'…';
+    }
+    return QStringLiteral("'%1' は浮動小数点数ではありません").arg(quoted);
 }
 
 bool IsDigit(QChar c)

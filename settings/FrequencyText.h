@@ -23,7 +23,8 @@ QString FormatFrequencyText(long double frequency, const QLocale& locale = QLoca
 // locale's decimal separators, an optional exponent (E or e, an optional sign, digits) and
 // optional spaces, to extended precision. Any other text, the empty text included, and a
 // value too large for extended precision raise SettingsError
-// "'text' は浮動小数点数ではありません".
+// "'text' は浮動小数点数ではありません", which quotes a text longer than 100 characters by its
+// first 100 and "…".
 long double ParseFrequencyText(QStringView text, const QLocale& locale = QLocale());
 
 // Reads one of the program's own frequency texts, written with a full stop as decimal

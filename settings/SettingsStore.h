@@ -1,39 +1,52 @@
 #pragma once
 
+#include "SettingsError.h"
+#include "StoreFile.h"
+
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringView>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 
-class QSettings;
+class QLockFile;
 
 namespace settings {
 
 inline constexpr QStringView kOrganisationName = u"Veltrane";
 inline constexpr QStringView kApplicationName = u"ParvelloJr";
 
-// The program's per-user store: Qt's native settings for organisation "Veltrane" and
-// application "ParvelloJr", the file Veltrane/ParvelloJr.conf in the user's configuration
-// folder ($XDG_CONFIG_HOME, else ~/.config). Values live in named sections and are always
-// written as plain text, integers included. Texts are UTF-8.
+// The program's per-user store: the file Veltrane/ParvelloJr.conf in the user's configuration
+// folder ($XDG_CONFIG_HOME, else ~/.config), in the INI format of QSettings, where QSettings
+// keeps the native settings of organisation "Veltrane" and application "ParvelloJr" on Linux.
+// Values live in named sections and are always written as plain text, integers included.
+// Texts are UTF-8.
 //
 // Each read and write opens the store afresh, so a store object may live across a whole
-// load or save and sees what other instances of the program wrote meanwhile. Every write is
-// synchronised at once, so that its failure is known when the write returns. Failures raise
-// SettingsError with the message the user sees; a missing section or value is no failure.
+// load or save and sees what other instances of the program wrote meanwhile. Every write
+// replaces the file at once, so that its failure is known when the write returns; the first
+// one takes the lock file beside the store, which the store keeps until it is destroyed. Failures
+// raise SettingsError with the message the user sees; a missing section or value is no failure.
 class SettingsStore
 {
 public:
     // Opens the store, creating its file and folder when absent, so that the store exists
-    // after a first load. A store that can be neither opened nor created is not reported
-    // here; its reads and writes report it.
+    // after a first load. A file that cannot be a settings file (no regular file once
+    // symlinks are followed, one larger than a settings file can be, or one that QSettings
+    // cannot parse) is set aside beside itself as ParvelloJr.conf.damaged and replaced by an
+    // empty one; setAsideNotice() then tells the user where it went. A store that can be
+    // neither opened nor created is not reported here; its reads and writes report it.
     SettingsStore();
     ~SettingsStore();
 
     // Where the store lives.
     QString fileName() const;
+
+    // "読み込めない設定ファイルを <new name> に移しました" when opening set the file aside.
+    const std::optional<SettingsError>& setAsideNotice() const { return setAsideNotice_; }
 
     // The stored text, or defaultText when the section or the value is missing.
     QString ReadTextSetting(QStringView section, QStringView name, QStringView defaultText) const;
@@ -52,15 +65,34 @@ public:
     std::optional<QString> ReadStoredText(QStringView section, QStringView name) const;
 
     // Stores the text, replacing any value of that name. Raises "キー section の作成に失敗しました"
-    // when the section did not exist and the store could not be written, and
-    // "'name' の設定に失敗しました" when the section existed.
+    // when the section did not exist and the store could not be written,
+    // "'name' の設定に失敗しました" when the section existed, and
+    // "ロックファイル <lock file> を取得できないため、設定を保存できませんでした" when another
+    // program held the lock file, or something else stood in its place, for as long as one
+    // store object may wait for it (kLongestLockWait, counted from its opening).
     void WriteTextSetting(QStringView section, QStringView name, const QString& text);
 
     // Stores the integer as its decimal text.
     void WriteIntegerSetting(QStringView section, QStringView name, std::int32_t value);
 
+    // Closing the window saves every value; waiting longer than this for the lock file would
+    // keep the window from closing promptly.
+    static constexpr std::chrono::milliseconds kLongestLockWait{500};
+
 private:
-    std::unique_ptr<QSettings> open() const;
+    // Takes the lock file beside the store, as QSettings does, and keeps it until the store is
+    // destroyed, so that the values of one save are written together. Gives false only when
+    // the lock is held, or something that is no lock (a folder) stands in its place, until
+    // lockDeadline_: a lock file that cannot be created at all (a folder that cannot be
+    // written, a full disk) is no reason to wait, and whatever the store then cannot do
+    // reports itself.
+    bool takeLock();
+    void setAside();
+
+    StoreFile file_;
+    std::unique_ptr<QLockFile> lock_;
+    QDeadlineTimer lockDeadline_;
+    std::optional<SettingsError> setAsideNotice_;
 };
 
 } // namespace settings

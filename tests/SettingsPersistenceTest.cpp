@@ -1,12 +1,19 @@
 #include "NamedCase.h"
 #include "SettingsWindowSupport.h"
 
+#include "ui/controls/UserComboBox.h"
+#include "ui/controls/VolumeSlider.h"
+
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
 
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -191,6 +198,151 @@ INSTANTIATE_TEST_SUITE_P(
                       kDefaultPlacement},
         PlacementCase{"far_above", "Top=-2000\n", kDefaultPlacement}),
     CaseName<PlacementCase>);
+
+// --- Damaged stores -----------------------------------------------------------------------
+
+// A store that a hand edit, a crash or another program left damaged, each by the smallest
+// file that shows the damage. Where the file keeps anything, it keeps a pitch of 442, which
+// must survive the start, the close and the next start.
+struct DamagedStoreCase
+{
+    std::string name;
+    QByteArray file = {};
+    // Puts what else makes the damage into the store's folder.
+    std::function<void(const TemporarySettingsFolder&)> placeMore = {};
+    // The one error box of the start and of the close, if any; %1 stands for the store file.
+    QString startError = {};
+    QString closeError = {};
+    QRect opensAt = kDefaultPlacement;
+    QString pitch = "442";
+    // What ParvelloJr.conf.damaged holds afterwards (as StoreEntry gives it), when the file
+    // was set aside; the close then wrote a fresh one.
+    QByteArray setAside = {};
+};
+
+// What stands at a path, through symlinks: a regular file's bytes, or the kind of anything
+// else (a FIFO is never opened).
+QByteArray StoreEntry(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat link
+    {
+    };
+    struct stat target
+    {
+    };
+    if (lstat(name, &link) != 0)
+        return "nothing";
+    const QByteArray symlink = S_ISLNK(link.st_mode) ? "symlink to " : "";
+    if (stat(name, &target) != 0 || !S_ISREG(target.st_mode))
+        return symlink + (S_ISFIFO(target.st_mode) ? "fifo" : "something else");
+    QFile file(path);
+    return symlink + "file " + (file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable");
+}
+
+class DamagedStore : public SettingsWindowTest, public testing::WithParamInterface<DamagedStoreCase>
+{
+protected:
+    std::vector<QString> shownErrors()
+    {
+        std::vector<QString> texts;
+        for (const ShownErrorBox& box : errorBoxes.boxes)
+            texts.push_back(box.text);
+        errorBoxes.boxes.clear();
+        return texts;
+    }
+    std::vector<QString> expected(const QString& error) const
+    {
+        if (error.isEmpty())
+            return {};
+        return {error.arg(settingsFolder.storeFile())};
+    }
+    QString shownPitch() const { return form->findChild<ui::PitchSpinEdit*>("Pitch")->text(); }
+};
+
+TEST_P(DamagedStore, CostsOnlyWhatWasDamagedAndTheWindowStillOpensAndCloses)
+{
+    const DamagedStoreCase& c = GetParam();
+    startWith(c.file, c.placeMore);
+    // As the event loop does first.
+    form->show();
+    EXPECT_EQ(shownErrors(), expected(c.startError));
+    EXPECT_EQ(form->frameGeometry(), c.opensAt);
+    EXPECT_EQ(shownPitch(), c.pitch);
+
+    QElapsedTimer closing;
+    closing.start();
+    form->close();
+    // Generous: a lock file in the way is waited for half a second at most.
+    EXPECT_LT(closing.elapsed(), 5000);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(shownErrors(), expected(c.closeError));
+    EXPECT_EQ(StoreEntry(settingsFolder.storeFile() + ".damaged"),
+              c.setAside.isEmpty() ? "nothing" : c.setAside);
+    if (!c.setAside.isEmpty()) {
+        EXPECT_TRUE(StoreEntry(settingsFolder.storeFile()).startsWith("file "));
+    }
+
+    start();
+    EXPECT_EQ(shownErrors(), std::vector<QString>());
+    EXPECT_EQ(form->frameGeometry(), c.opensAt);
+    EXPECT_EQ(shownPitch(), c.pitch);
+}
+
+const QByteArray kPitch442 = "[Setting]\nPitch=442\n";
+const QByteArray kJunkFirst = "junk\n" + kPitch442;
+const QByteArray kTooLarge = kPitch442 + ';' + QByteArray(8192, 'x') + '\n';
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, DamagedStore,
+    testing::Values(
+        DamagedStoreCase{.name = "window_of_no_width", .file = "[Locate]\nWidth=0\n" + kPitch442},
+        DamagedStoreCase{.name = "bounds_that_overflow",
+                         .file = "[Locate]\nTop=2147483647\nWidth=-2147483648\n" + kPitch442},
+        DamagedStoreCase{.name = "frequency_that_is_no_number",
+                         .file = "[Setting]\nF_Sound_Old=nan\nPitch=442\n",
+                         .startError = "'nan' は浮動小数点数ではありません."},
+        DamagedStoreCase{.name = "long_frequency_text_quoted_by_its_beginning",
+                         .file = "[Setting]\nF_Sound=" + QByteArray(101, 'x') + "\nPitch=442\n",
+                         .startError = "'" + QString(100, u'x') +
+                                       "…' は浮動小数点数ではありません."},
+        DamagedStoreCase{.name = "junk_before_the_first_section",
+                         .file = kJunkFirst,
+                         .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
+                         .pitch = "440",
+                         .setAside = "file " + kJunkFirst},
+        DamagedStoreCase{.name = "larger_than_a_settings_file",
+                         .file = kTooLarge,
+                         .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
+                         .pitch = "440",
+                         .setAside = "file " + kTooLarge},
+        DamagedStoreCase{.name = "fifo_behind_a_symlink",
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 const QString fifo = folder.storeFolder() + "/fifo";
+                                 ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
+                                 ASSERT_TRUE(QFile::link(fifo, folder.storeFile()));
+                             },
+                         .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
+                         .pitch = "440",
+                         .setAside = "symlink to fifo"},
+        DamagedStoreCase{.name = "fresh_empty_lock_file",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 QFile lock(folder.storeFile() + ".lock");
+                                 ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+                             }},
+        DamagedStoreCase{
+            .name = "lock_file_that_is_a_folder",
+            .file = kPitch442,
+            .placeMore =
+                [](const TemporarySettingsFolder& folder) {
+                    ASSERT_TRUE(QDir().mkpath(folder.storeFile() + ".lock"));
+                },
+            .closeError =
+                "ロックファイル %1.lock を取得できないため、設定を保存できませんでした."}),
+    CaseName<DamagedStoreCase>);
 
 // The platform draws a frame around a shown window; its bounds are kept with the frame, so
 // that a run neither moves nor grows the window.

@@ -8,12 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <csignal>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <sys/resource.h>
 
@@ -23,15 +23,26 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-// A configuration folder of the store's own for as long as the object lives. QSettings reads
-// XDG_CONFIG_HOME only once per process, so the folder is set through QSettings::setPath.
+// A configuration folder of the store's own for as long as the object lives: the store looks
+// for its file in $XDG_CONFIG_HOME, which is set to the folder and put back afterwards.
 class TemporarySettingsFolder
 {
 public:
     TemporarySettingsFolder()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder_.path());
+        if (qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+            previous_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder_.path()));
     }
+    ~TemporarySettingsFolder()
+    {
+        if (previous_)
+            qputenv("XDG_CONFIG_HOME", *previous_);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+    }
+    TemporarySettingsFolder(const TemporarySettingsFolder&) = delete;
+    TemporarySettingsFolder& operator=(const TemporarySettingsFolder&) = delete;
 
     bool isValid() const { return folder_.isValid(); }
     QString path() const { return folder_.path(); }
@@ -54,6 +65,7 @@ public:
     }
 
 private:
+    std::optional<QByteArray> previous_;
     QTemporaryDir folder_;
 };
 

@@ -144,17 +144,21 @@ INSTANTIATE_TEST_SUITE_P(
 // The failures a store can meet even when the program runs as root, which reads and writes
 // files whatever their modes.
 
-TEST_F(SettingsStoreTest, StoreFileThatIsAFolderFailsEveryReadAndWrite)
+TEST_F(SettingsStoreTest, StoreFileThatIsAFolderIsSetAsideBesideAnEarlierOneAndStartedAfresh)
 {
+    writeStoreFile("earlier");
+    ASSERT_TRUE(QFile::rename(storeFile(), storeFile() + ".damaged"));
     ASSERT_TRUE(QDir().mkpath(storeFile()));
     SettingsStore store;
 
-    EXPECT_TRUE(RaisesSettingsError([&] { store.ReadIntegerSetting(u"Locate", u"Top", 20); },
-                                    "'Top' の取得に失敗しました"));
-    EXPECT_TRUE(RaisesSettingsError([&] { store.ReadTextSetting(kSection, u"F_Sound", u""); },
-                                    "'F_Sound' の取得に失敗しました"));
-    EXPECT_TRUE(RaisesSettingsError([&] { store.WriteIntegerSetting(u"Locate", u"Top", 20); },
-                                    "キー Locate の作成に失敗しました"));
+    ASSERT_TRUE(store.setAsideNotice());
+    EXPECT_EQ(store.setAsideNotice()->message(),
+              "読み込めない設定ファイルを " + storeFile() + ".damaged.2 に移しました");
+    EXPECT_TRUE(QFileInfo(storeFile() + ".damaged.2").isDir());
+    EXPECT_EQ(QFileInfo(storeFile() + ".damaged").size(), 7);
+    EXPECT_EQ(store.ReadIntegerSetting(u"Locate", u"Top", 20), 20);
+    store.WriteIntegerSetting(u"Locate", u"Top", 5);
+    EXPECT_EQ(storeFileContents(), "[Locate]\nTop=5\n");
 }
 
 TEST_F(SettingsStoreTest, StoreFolderThatIsAFileGivesDefaultsAndFailsToCreateSections)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 
+#include <functional>
 #include <string>
 
 // A main window whose runs are followed across restarts of the program.
@@ -14,13 +15,19 @@ class SettingsWindowTest : public WindowTest
 {
 protected:
     // Starts the program on a store file written by hand; an empty text gives a first run,
-    // with no store at all.
-    void startWith(const QByteArray& storeFile)
+    // with no store at all. placeMore, when given, then puts what else the test needs into
+    // the store's folder (which it creates).
+    void startWith(const QByteArray& storeFile,
+                   const std::function<void(const TemporarySettingsFolder&)>& placeMore = {})
     {
         form.reset();
         ASSERT_TRUE(QDir(settingsFolder.storeFolder()).removeRecursively());
         if (!storeFile.isEmpty())
             settingsFolder.writeStoreFile(storeFile);
+        if (placeMore) {
+            ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFolder()));
+            placeMore(settingsFolder);
+        }
         start();
     }
 

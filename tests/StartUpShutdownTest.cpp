@@ -64,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(Window, FirstRun,
                                                       QLocale(QLocale::German, QLocale::Germany)}),
                          CaseName<FirstRunCase>);
 
-// A store that fails to load: the error is shown, what was read before it stays, the rest
-// keeps its defaults, and the start-up goes on.
+// A store that fails to load: the first error is shown, the values that failed take their
+// defaults, every other value is loaded, and the start-up goes on.
 struct LoadErrorCase
 {
     std::string name;
@@ -73,10 +73,11 @@ struct LoadErrorCase
     QString shownText = {};
     QRect bounds = QRect(20, 20, 300, 349);
     long double previousFrequency = 440.0L;
-    // The designed box selects nothing until its index is loaded.
-    int instrument = -1;
+    QString octText = "4";
+    int instrument = 0;
     int stringButtons = 0;
-    // The store file is a folder, which cannot be read.
+    // The store file is a folder, which cannot be read, and a folder in the place of its lock
+    // file keeps it from being set aside.
     bool unreadable = false;
 };
 
@@ -92,6 +93,7 @@ TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
         form.reset();
         ASSERT_TRUE(QFile::remove(settingsFolder.storeFile()));
         ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile()));
+        ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile() + ".lock"));
         forget();
         start();
     } else {
@@ -108,12 +110,13 @@ TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
     EXPECT_EQ(state().PreviousFrequency, c.previousFrequency);
     EXPECT_EQ(instrumentBox()->currentIndex(), c.instrument);
     EXPECT_EQ(visibleStringButtons(), c.stringButtons);
-    // Whatever was not loaded has the values that go with the designed texts "A" and "4".
+    EXPECT_EQ(edit("oct")->text(), c.octText);
+    // Whatever the file does not hold has the values that go with the designed texts "A" and
+    // "4".
     EXPECT_EQ(state().CurrentFrequency, 440.0L);
     EXPECT_EQ(state().NoteIndex, 10);
     EXPECT_EQ(state().OctaveNumber, 4);
     EXPECT_EQ(state().OutputVolume, 200);
-    EXPECT_EQ(edit("oct")->text(), "4");
     ExpectStartedUp(state(), *radio("RB_Off"), sound);
 
     forget();
@@ -125,10 +128,10 @@ const QByteArray kNumber = "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
 
 INSTANTIATE_TEST_SUITE_P(
     Window, LoadError,
-    testing::Values(LoadErrorCase{.name = "numeric_top_stops_at_the_first_value",
+    testing::Values(LoadErrorCase{.name = "numeric_top_takes_its_default_and_the_rest_loads",
                                   .file = "[Locate]\nTop=" + kNumber + "\nLeft=100\n",
                                   .shownText = "'Top' のデータ型が不正です.",
-                                  .bounds = QRect(4, 30, 300, 349)},
+                                  .bounds = QRect(100, 20, 300, 349)},
                     LoadErrorCase{.name = "numeric_width_keeps_top_and_left",
                                   .file = "[Locate]\nTop=40\nLeft=50\nWidth=" + kNumber + "\n",
                                   .shownText = "'Width' のデータ型が不正です.",
@@ -136,15 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
                     LoadErrorCase{.name = "empty_frequency",
                                   .file = "[Setting]\nF_Sound_Old=300.5\nF_Sound=\nOctText=6\n",
                                   .shownText = "'' は浮動小数点数ではありません.",
-                                  .previousFrequency = 300.5L},
+                                  .previousFrequency = 300.5L,
+                                  .octText = "6"},
                     LoadErrorCase{.name = "numeric_pitch_after_the_instrument",
                                   .file = "[Setting]\nItems=5\nPitch=" + kNumber + "\n",
                                   .shownText = "'Pitch' のデータ型が不正です.",
                                   .instrument = 5,
                                   .stringButtons = 6},
+                    // Every value fails; the first failure is shown, once.
                     LoadErrorCase{.name = "unreadable_store",
                                   .shownText = "'Top' の取得に失敗しました.",
-                                  .bounds = QRect(4, 30, 300, 349),
                                   .unreadable = true}),
     CaseName<LoadErrorCase>);
 
@@ -240,10 +244,11 @@ TEST_P(SaveError, IsShownAndTheCloseStillFinishes)
 
 INSTANTIATE_TEST_SUITE_P(
     Window, SaveError,
-    testing::Values(SaveErrorCase{"store_file_is_a_folder", "キー Locate の作成に失敗しました.",
+    testing::Values(SaveErrorCase{"store_folder_is_a_file", "キー Locate の作成に失敗しました.",
                                   [](const TemporarySettingsFolder& folder) {
-                                      EXPECT_TRUE(QFile::remove(folder.storeFile()));
-                                      EXPECT_TRUE(QDir().mkpath(folder.storeFile()));
+                                      EXPECT_TRUE(QDir(folder.storeFolder()).removeRecursively());
+                                      QFile blocker(folder.storeFolder());
+                                      EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
                                       return std::shared_ptr<void>();
                                   }},
                     // Every write fails, but only the first is tried.

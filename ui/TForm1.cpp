@@ -348,7 +348,7 @@ void TForm1::FormCreate()
     // Settings that fail to load keep their defaults, and the rest of the start-up still
     // runs: the volume is captured and the toggles match their check marks.
     RunShowingErrors([this] { LoadSettings(); });
-    // Also after a failed load, which may have moved the window's top edge alone.
+    // Also after a load that reported a failure: every bound is applied all the same.
     keepWithinReach();
     tone::StopTone(sound_);
     tone::CaptureSystemVolume(state_, sound_);

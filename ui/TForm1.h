@@ -92,7 +92,8 @@ private:
     void FormClose();
 
     // The window's placement and the last tone, from and to the user's settings. Both raise
-    // settings::SettingsError and stop at the value that failed.
+    // settings::SettingsError: a load once every value is applied, a value that failed as its
+    // default; a save at the value that failed, leaving the rest unwritten.
     void LoadSettings();
     void SaveSettings();
 
@@ -111,7 +112,8 @@ private:
     std::array<RadioButton*, 6> stringButtons() const;
     // Tunes to open string `string` (1 = leftmost) of the chosen instrument.
     void SelectString(int string);
-    // Brings a window placed entirely off every screen back to the default placement.
+    // Brings a window placed entirely off every screen, or at a size that cannot show the
+    // menu bar and the controls or exceeds the screens, back to the default placement.
     void keepWithinReach();
 
     // The controls and the menu, named as the design names them (each is also its object

@@ -9,55 +9,120 @@
 
 #include "settings/FrequencySetting.h"
 #include "settings/FrequencyText.h"
+#include "settings/SettingsError.h"
 #include "settings/SettingsLayout.h"
 #include "settings/SettingsStore.h"
 #include "tone/ReferencePitch.h"
 
 #include "ui_TForm1.h"
 
+#include <QMenuBar>
+
+#include <optional>
+
 namespace ui {
 
 using namespace settings;
 
-// Each value is applied before the next is read, so a value that fails to read leaves those
-// before it applied and the rest as they were. A missing tone value leaves its target as the
-// window and the tone state start (TForm1.ui, ToneState.h); those start values are the
-// defaults. Texts set on the edits run their change handlers only when they differ from the
-// present ones; the volume goes to the tone state alone (the slider follows it when Sound
-// mode is chosen), and selecting the instrument runs no handler.
+namespace {
+
+// Reads the values of a load one by one. A value that fails to read takes its default and
+// the load goes on, so that one damaged value costs only itself; the first failure (or the
+// notice that the store's file was set aside) is kept, to be raised once every value is
+// applied, so that the user sees one error box.
+class LoadReader
+{
+public:
+    explicit LoadReader(const SettingsStore& store)
+        : store_(store), firstFailure_(store.setAsideNotice())
+    {
+    }
+
+    std::int32_t integer(QStringView section, QStringView name, std::int32_t defaultValue)
+    {
+        return orDefault([&] { return store_.ReadIntegerSetting(section, name, defaultValue); },
+                         defaultValue);
+    }
+    QString text(QStringView name, QStringView defaultText)
+    {
+        return orDefault([&] { return store_.ReadTextSetting(kSettingSection, name, defaultText); },
+                         defaultText.toString());
+    }
+    long double frequency(QStringView name, QStringView builtInDefault)
+    {
+        return orDefault(
+            [&] { return ReadFrequencySetting(store_, kSettingSection, name, builtInDefault); },
+            ParseBuiltInFrequencyText(builtInDefault));
+    }
+
+    void raiseFirstFailure() const
+    {
+        if (firstFailure_)
+            throw *firstFailure_;
+    }
+
+private:
+    template <class Read, class Value> Value orDefault(const Read& read, Value defaultValue)
+    {
+        try {
+            return read();
+        } catch (const SettingsError& failure) {
+            if (!firstFailure_)
+                firstFailure_ = failure;
+            return defaultValue;
+        }
+    }
+
+    const SettingsStore& store_;
+    std::optional<SettingsError> firstFailure_;
+};
+
+} // namespace
+
+// Each value is applied before the next is read; a value that fails to read is applied as
+// its default. A missing tone value (or one that fails) takes the value that the window and
+// the tone state start with (TForm1.ui, ToneState.h); those start values are the defaults. Texts
+// set on the edits run their change handlers only when they differ from the present ones;
+// the volume goes to the tone state alone (the slider follows it when Sound mode is chosen),
+// and selecting the instrument runs no handler.
 void TForm1::LoadSettings()
 {
     // A frequency's default is a text of the program's own, with a full stop.
     const auto builtInText = [](long double frequency) {
         return FormatFrequencyText(frequency, QLocale::c());
     };
+    // The defaults are the values the run starts with, taken before anything is loaded: a
+    // text loaded into an edit runs its change handler, which sets the note or the octave.
+    const tone::ToneState start;
+    const QString startOctaveText = ui_->oct->text();
+    const QString startNoteText = ui_->tone->text();
+    const std::int32_t startPitch = ui_->Pitch->value();
     const SettingsStore store;
-    placement_->setTop(store.ReadIntegerSetting(kLocateSection, kTopName, kDefaultTop));
-    placement_->setLeft(store.ReadIntegerSetting(kLocateSection, kLeftName, kDefaultLeft));
-    placement_->setOuterWidth(store.ReadIntegerSetting(kLocateSection, kWidthName, kDefaultWidth));
-    placement_->setOuterHeight(
-        store.ReadIntegerSetting(kLocateSection, kHeightName, kDefaultHeight));
+    LoadReader read(store);
+    placement_->setTop(read.integer(kLocateSection, kTopName, kDefaultTop));
+    placement_->setLeft(read.integer(kLocateSection, kLeftName, kDefaultLeft));
+    placement_->setOuterWidth(read.integer(kLocateSection, kWidthName, kDefaultWidth));
+    placement_->setOuterHeight(read.integer(kLocateSection, kHeightName, kDefaultHeight));
 
-    state_.PreviousFrequency = ReadFrequencySetting(store, kSettingSection, kPreviousFrequencyName,
-                                                    builtInText(state_.PreviousFrequency));
-    state_.CurrentFrequency = ReadFrequencySetting(store, kSettingSection, kCurrentFrequencyName,
-                                                   builtInText(state_.CurrentFrequency));
-    ui_->oct->setText(store.ReadTextSetting(kSettingSection, kOctaveTextName, ui_->oct->text()));
-    ui_->tone->setText(store.ReadTextSetting(kSettingSection, kNoteTextName, ui_->tone->text()));
-    state_.OutputVolume =
-        store.ReadIntegerSetting(kSettingSection, kVolumeName, state_.OutputVolume);
-    state_.NoteIndex = store.ReadIntegerSetting(kSettingSection, kNoteIndexName, state_.NoteIndex);
-    state_.OctaveNumber =
-        store.ReadIntegerSetting(kSettingSection, kOctaveName, state_.OctaveNumber);
+    state_.PreviousFrequency =
+        read.frequency(kPreviousFrequencyName, builtInText(start.PreviousFrequency));
+    state_.CurrentFrequency =
+        read.frequency(kCurrentFrequencyName, builtInText(start.CurrentFrequency));
+    ui_->oct->setText(read.text(kOctaveTextName, startOctaveText));
+    ui_->tone->setText(read.text(kNoteTextName, startNoteText));
+    state_.OutputVolume = read.integer(kSettingSection, kVolumeName, start.OutputVolume);
+    state_.NoteIndex = read.integer(kSettingSection, kNoteIndexName, start.NoteIndex);
+    state_.OctaveNumber = read.integer(kSettingSection, kOctaveName, start.OctaveNumber);
     // An index outside the list (9, or -1) leaves no entry selected.
     ui_->ComboBox1->setCurrentIndex(
-        store.ReadIntegerSetting(kSettingSection, kInstrumentName, kDefaultInstrument));
+        read.integer(kSettingSection, kInstrumentName, kDefaultInstrument));
     // Clamped to the field's range, 300 to 450.
-    ui_->Pitch->setValue(
-        store.ReadIntegerSetting(kSettingSection, kPitchName, ui_->Pitch->value()));
+    ui_->Pitch->setValue(read.integer(kSettingSection, kPitchName, startPitch));
+    read.raiseFirstFailure();
 }
 
-// Stops at the first write that fails; what was written before it stays.
+// Stops at the first write that fails; what was written before it stays. Opening the store
+// may have set a damaged file aside, which is told once every value is written.
 void TForm1::SaveSettings()
 {
     SettingsStore store;
@@ -79,11 +144,23 @@ void TForm1::SaveSettings()
     store.WriteIntegerSetting(kSettingSection, kPitchName,
                               tone::ReadReferencePitch(ui_->Pitch->text()));
     store.WriteIntegerSetting(kSettingSection, kInstrumentName, ui_->ComboBox1->currentIndex());
+    if (store.setAsideNotice())
+        throw *store.setAsideNotice();
 }
 
 void TForm1::keepWithinReach()
 {
-    placement_->keepWithinReach({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight});
+    // The smallest window that shows the menu bar and every control, the string buttons that
+    // an instrument shows included. The frame is not known before the window is shown and is
+    // left out, so a window may still fall short by the frame's thickness.
+    QRect controls;
+    for (const QWidget* control :
+         centralWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        controls |= control->geometry();
+    const QSize smallest(controls.right() + 1,
+                         menuBar()->sizeHint().height() + controls.bottom() + 1);
+    placement_->keepWithinReach({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight},
+                                smallest);
 }
 
 } // namespace ui

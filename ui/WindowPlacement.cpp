@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
@@ -18,6 +20,16 @@ QMargins FrameMargins(const QWidget& window)
             frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
+int ClampedEdge(int edge)
+{
+    return std::clamp(edge, -WindowPlacement::kFarthestEdge, WindowPlacement::kFarthestEdge);
+}
+
+int ClampedSize(int size)
+{
+    return std::clamp(size, 0, WindowPlacement::kLargestSize);
+}
+
 } // namespace
 
 WindowPlacement::WindowPlacement(QWidget& window) : QObject(&window), window_(window)
@@ -28,22 +40,27 @@ WindowPlacement::WindowPlacement(QWidget& window) : QObject(&window), window_(wi
 void WindowPlacement::setTop(int top)
 {
     // For a window, move() places the frame's top-left corner.
-    window_.move(window_.x(), top);
+    window_.move(window_.x(), ClampedEdge(top));
 }
 
 void WindowPlacement::setLeft(int left)
 {
-    window_.move(left, window_.y());
+    window_.move(ClampedEdge(left), window_.y());
 }
 
 void WindowPlacement::setOuterWidth(int width)
 {
-    setOuterSize({width, pendingOuterSize_.value_or(outerBounds().size()).height()});
+    setOuterSize({ClampedSize(width), outerSize().height()});
 }
 
 void WindowPlacement::setOuterHeight(int height)
 {
-    setOuterSize({pendingOuterSize_.value_or(outerBounds().size()).width(), height});
+    setOuterSize({outerSize().width(), ClampedSize(height)});
+}
+
+QSize WindowPlacement::outerSize() const
+{
+    return pendingOuterSize_.value_or(outerBounds().size());
 }
 
 void WindowPlacement::setOuterSize(QSize size)
@@ -67,15 +84,23 @@ QRect WindowPlacement::outerBounds() const
     return window_.frameGeometry();
 }
 
-void WindowPlacement::keepWithinReach(const QRect& fallback)
+void WindowPlacement::keepWithinReach(const QRect& fallback, QSize smallest)
 {
-    const QRect bounds = outerBounds();
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    for (const QScreen* screen : screens) {
-        if (screen->geometry().intersects(bounds))
-            return;
-    }
+    // The size set, which a window that Qt keeps larger than its menu bar may not have taken.
+    const QRect bounds(outerBounds().topLeft(), outerSize());
     const QScreen* primary = QGuiApplication::primaryScreen();
+    // A window may span the screens side by side, but not more than their available area.
+    const QSize available = primary ? primary->availableVirtualGeometry().size() : bounds.size();
+    bool usable = bounds.width() >= smallest.width() && bounds.height() >= smallest.height() &&
+                  bounds.width() <= available.width() && bounds.height() <= available.height();
+    if (usable) {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        usable = std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+            return screen->geometry().intersects(bounds);
+        });
+    }
+    if (usable)
+        return;
     const QPoint origin = primary ? primary->geometry().topLeft() : QPoint();
     window_.move(fallback.topLeft() + origin);
     setOuterSize(fallback.size());

@@ -21,6 +21,13 @@ public:
     // Watches window, which must outlive this object (make it the parent).
     explicit WindowPlacement(QWidget& window);
 
+    // Stored bounds may hold any 32-bit number. An edge is taken no farther out than
+    // kFarthestEdge and a size no larger than kLargestSize (a negative size as 0): beyond
+    // them no part of a window can be on a screen, and within them no edge plus a size
+    // overflows.
+    static constexpr int kFarthestEdge = 1 << 24;
+    static constexpr int kLargestSize = 1 << 24;
+
     void setTop(int top);
     void setLeft(int left);
     void setOuterWidth(int width);
@@ -30,15 +37,19 @@ public:
     // minimised Qt keeps the bounds it had before, which are the ones to keep.
     QRect outerBounds() const;
 
-    // Moves a window that lies entirely outside every screen (one placed on a monitor since
-    // removed) to fallback, taken relative to the primary screen's top-left corner. A window
-    // that is at least partly on a screen stays exactly where it is.
-    void keepWithinReach(const QRect& fallback);
+    // Moves a window that cannot be used where it is to fallback, taken relative to the
+    // primary screen's top-left corner: one that lies entirely outside every screen (placed
+    // on a monitor since removed), one narrower or lower than smallest, and one wider or
+    // higher than the screens' available area. A window that is at least partly on a screen,
+    // at a size between those, stays exactly where it is.
+    void keepWithinReach(const QRect& fallback, QSize smallest);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The outer size last set, or the window's own when none is pending.
+    QSize outerSize() const;
     void setOuterSize(QSize size);
     void applyOuterSize();
 

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace settings {
+
+// What stands where the settings store keeps its file, looked at without opening it, so that
+// a FIFO in its place cannot block the program and a device behind a symlink is never
+// written.
+class StoreFile
+{
+public:
+    // The program's own file holds about 300 bytes; one larger than this was not written by
+    // it, and reading it could take long or, for a deeply nested typed value, crash QSettings.
+    static constexpr qint64 kLargestPlausibleSize = 8 * 1024;
+
+    enum class State {
+        // Neither a file nor a symlink is there (or the folder is missing).
+        Missing,
+        // A regular file of a plausible size, itself or behind symlinks.
+        Plausible,
+        // Not a regular file once symlinks are followed (a folder, a FIFO, a device, a
+        // dangling or looping symlink), or larger than kLargestPlausibleSize.
+        NotASettingsFile,
+        // The path cannot be looked at (a folder on the way may not be searched).
+        Unreachable,
+    };
+
+    explicit StoreFile(QString path) : path_(std::move(path)) {}
+
+    const QString& path() const { return path_; }
+
+    State state() const;
+
+    // Creates an empty file where nothing is, following no symlink.
+    void createEmpty() const;
+
+    // Renames whatever stands at the path (a symlink itself, not its target) to
+    // "<name>.damaged", or, where earlier ones are kept, to the first free name of
+    // "<name>.damaged.2" to "<name>.damaged.9" (the last is replaced when all are taken).
+    // Gives the new name, or nothing when the rename failed.
+    std::optional<QString> setAside() const;
+
+private:
+    QString path_;
+};
+
+} // namespace settings
