@@ -2,7 +2,7 @@
 
 #include "MonitorRecorder.h"
 
-#include "alsa/AlsaSoundService.h"
+#include "ProbeOutput.h"
 #include "tone/NoteFrequency.h"
 #include "tone/ToneBuffer.h"
 #include "tone/ToneImageBuilder.h"
@@ -130,8 +130,8 @@ struct Event
 {
     const char* name;
     // Brings the service to the state before the event and lets it settle.
-    std::function<void(tone::AlsaSoundService&)> prepare;
-    std::function<void(tone::AlsaSoundService&)> act;
+    std::function<void(tone::SoundService&)> prepare;
+    std::function<void(tone::SoundService&)> act;
     // The largest step of the tone at the higher of the two levels.
     double reference;
     // When the change is complete at the sink; none for a change without a level to reach.
@@ -147,7 +147,7 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-void MeasureEvent(const Event& event, int rounds, tone::AlsaSoundService& service,
+void MeasureEvent(const Event& event, int rounds, tone::SoundService& service,
                   MonitorRecorder& recorder)
 {
     std::vector<double> clicks, millis;
@@ -187,15 +187,15 @@ void MeasureEvent(const Event& event, int rounds, tone::AlsaSoundService& servic
 }
 
 void MeasureTones(const char* what, const Tone& a, const Tone& b, int rounds,
-                  tone::AlsaSoundService& service, MonitorRecorder& recorder)
+                  tone::SoundService& service, MonitorRecorder& recorder)
 {
     std::printf("-- %s\n", what);
-    const auto silence = [&](tone::AlsaSoundService& s) {
+    const auto silence = [&](tone::SoundService& s) {
         s.stop();
         recorder.waitForSilence(300ms, 5s);
     };
     const auto playing = [&](std::uint32_t volume) {
-        return [&, volume](tone::AlsaSoundService& s) {
+        return [&, volume](tone::SoundService& s) {
             s.setVolume(volume);
             s.playLooped(a.span());
         };
@@ -203,29 +203,29 @@ void MeasureTones(const char* what, const Tone& a, const Tone& b, int rounds,
     const double both = std::max(a.largestStep, b.largestStep);
     const Event events[] = {
         {"start at full volume", silence,
-         [&](tone::AlsaSoundService& s) {
+         [&](tone::SoundService& s) {
              s.setVolume(kFull);
              s.playLooped(a.span());
          },
          a.largestStep, Reaches(a)},
         {"unmuting a tone started muted 100 ms before",
-         [&](tone::AlsaSoundService& s) {
+         [&](tone::SoundService& s) {
              silence(s);
              s.setVolume(0);
              s.playLooped(a.span());
          },
-         [&](tone::AlsaSoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a), 100ms},
+         [&](tone::SoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a), 100ms},
         {"slider step 0xFFFFFFFF -> 0x40004000", playing(kFull),
-         [&](tone::AlsaSoundService& s) { s.setVolume(kQuarter); }, a.largestStep,
+         [&](tone::SoundService& s) { s.setVolume(kQuarter); }, a.largestStep,
          FallsTo(a.peak * kQuarterLevel)},
         {"slider step 0x40004000 -> 0xFFFFFFFF", playing(kQuarter),
-         [&](tone::AlsaSoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a)},
-        {"stop at full volume", playing(kFull), [&](tone::AlsaSoundService& s) { s.stop(); },
+         [&](tone::SoundService& s) { s.setVolume(kFull); }, a.largestStep, Reaches(a)},
+        {"stop at full volume", playing(kFull), [&](tone::SoundService& s) { s.stop(); },
          a.largestStep, FallsTo(0)},
         {"replacing a tone at full volume", playing(kFull),
-         [&](tone::AlsaSoundService& s) { s.playLooped(b.span()); }, both, nullptr},
+         [&](tone::SoundService& s) { s.playLooped(b.span()); }, both, nullptr},
         {"new tone as the engine starts it (mute, play, 100 ms, unmute)", playing(kFull),
-         [&](tone::AlsaSoundService& s) {
+         [&](tone::SoundService& s) {
              s.setVolume(0);
              s.playLooped(b.span());
              s.pause(100ms);
@@ -243,7 +243,8 @@ void MeasureTones(const char* what, const Tone& a, const Tone& b, int rounds,
 int MeasureClicks(int rounds, const std::string& source)
 {
     MonitorRecorder recorder(source);
-    tone::AlsaSoundService service;
+    const std::unique_ptr<tone::SoundService> output = OpenOutput();
+    tone::SoundService& service = *output;
     // The recording's first second dates its frames poorly (MonitorRecorder::startNear).
     service.pause(1500ms);
     MeasureTones("A4 (440 Hz) and E5 (659 Hz)", MakeTone(tone::NoteFrequency(440, 10, 4)),

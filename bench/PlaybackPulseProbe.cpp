@@ -1,30 +1,42 @@
-// Measures the ALSA sound service against a PulseAudio sink, for bench/playback-pulse.sh:
-//   playback_pulse_probe cpu SECONDS
+// Measures a sound output of the program (ProbeOutput.h: "stream" or "alsa") against a sound
+// server's null sink, for bench/playback-pulse.sh:
+//   playback_pulse_probe OUTPUT cpu SECONDS
 //     loops A4 for SECONDS and prints the CPU time of the playback thread and of the process;
-//   playback_pulse_probe latency ROUNDS SOURCE
+//   playback_pulse_probe OUTPUT latency ROUNDS SOURCE
 //     records SOURCE (the sink's monitor) and prints how long a play request takes to be
 //     heard at the sink, from silence and when it replaces another tone.
-//   playback_pulse_probe clicks ROUNDS SOURCE
+//   playback_pulse_probe OUTPUT clicks ROUNDS SOURCE
 //     records SOURCE (the monitor of a sink at 22050 Hz) while tones start, stop, change
 //     level and replace each other, and prints for each kind of event how large the largest
 //     sample-to-sample step is against the tone's own, and how long the change takes;
-//   playback_pulse_probe stopped-server PID
+//   playback_pulse_probe OUTPUT restarts ROUNDS SOURCE SECONDS...
+//     records SOURCE while tones are started as the engine starts them (Tone_Sound), ROUNDS
+//     times at each pace of SECONDS, and once more as pairs of starts in a row, and prints
+//     the silence between the old tone and the new one and when the new one is heard;
+//   playback_pulse_probe OUTPUT play SECONDS
+//     loops A4 for SECONDS, whatever happens to the server meanwhile;
+//   playback_pulse_probe OUTPUT peak SOURCE SECONDS
+//     records SOURCE for SECONDS and prints the loudest sample;
+//   playback_pulse_probe OUTPUT stopped-server PID
 //     stops the sound server PID (SIGSTOP) while a tone plays, and before the PCM is open,
 //     and prints how long the service's destructor takes each time; resumes the server
 //     after each and goes on for a second, in which the call left behind returns;
-//   playback_pulse_probe exit-with-stopped-server PID
+//   playback_pulse_probe OUTPUT exit-with-stopped-server PID
 //     stops the server while a tone plays and ends the process; the script times the end.
 // Not a test: the figures depend on the machine and the sound server.
 
-#include "alsa/AlsaSoundService.h"
 #include "tone/NoteFrequency.h"
 #include "tone/ToneBuffer.h"
 #include "tone/ToneImageBuilder.h"
+#include "tone/TonePlayback.h"
 #include "tone/ToneSamples.h"
+#include "tone/ToneState.h"
 #include "tone/WaveFormat.h"
 
 #include "ClickMeasure.h"
 #include "MonitorRecorder.h"
+#include "ProbeOutput.h"
+#include "RestartGap.h"
 
 #include <pulse/error.h>
 #include <pulse/simple.h>
@@ -141,7 +153,8 @@ double ProcessCpuSeconds()
 int MeasureCpu(int seconds)
 {
     const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
-    tone::AlsaSoundService service;
+    const std::unique_ptr<tone::SoundService> output = probe::OpenOutput();
+    tone::SoundService& service = *output;
     service.playLooped(Span(image));
     // The first second covers opening the PCM and connecting to the server.
     service.pause(1s);
@@ -196,7 +209,8 @@ int MeasureLatency(int rounds, const std::string& source)
     constexpr double kDetectionOffsetMs = 2 * 1000.0 / 22050;
 
     MonitorRecorder recorder(source);
-    tone::AlsaSoundService service;
+    const std::unique_ptr<tone::SoundService> output = probe::OpenOutput();
+    tone::SoundService& service = *output;
     // The recording's first second dates its frames poorly (MonitorRecorder::startNear).
     service.pause(1500ms);
     // When each request was made and which recorded frame first carried its tone; turned
@@ -247,7 +261,90 @@ int MeasureLatency(int rounds, const std::string& source)
     return 0;
 }
 
-double MillisecondsToDestroy(std::unique_ptr<tone::AlsaSoundService>& service)
+double Millis(std::size_t frames)
+{
+    return 1000.0 * static_cast<double>(frames) / MonitorRecorder::kRate;
+}
+
+// Starts a tone every `pace` as a change of note starts it, `rounds` times, `starts` in a
+// row each time (two: as choosing Sound from the menu does), and prints how each is heard.
+void MeasureRestarts(tone::SoundService& service, MonitorRecorder& recorder, int rounds,
+                     std::chrono::milliseconds pace, int starts)
+{
+    tone::ToneState state;
+    tone::Tone_Sound(state, service, state.CurrentFrequency, 440, 0);
+    service.pause(pace);
+    std::vector<Clock::time_point> times;
+    for (int round = 0; round < rounds; ++round) {
+        const auto started = Clock::now();
+        times.push_back(started);
+        for (int start = 0; start < starts; ++start) {
+            state.NoteIndex = state.NoteIndex == 10 ? 11 : 10;
+            tone::Tone_Sound(state, service, state.CurrentFrequency, 440, 0);
+        }
+        std::this_thread::sleep_until(started + pace);
+    }
+    std::vector<double> silences, delays;
+    int swallowed = 0;
+    for (const auto started : times) {
+        const auto gap = probe::FindRestartGap(
+            recorder.framesUpTo(recorder.frameAt(started), recorder.frameAt(started + pace)),
+            MonitorRecorder::kRate);
+        if (!gap) {
+            ++swallowed;
+            continue;
+        }
+        silences.push_back(Millis(gap->silenceEnd - gap->silenceStart));
+        delays.push_back(Millis(gap->silenceEnd));
+    }
+    std::printf("%d start%s in a row every %.1f s: ", starts, starts > 1 ? "s" : "",
+                pace.count() / 1000.0);
+    if (!silences.empty())
+        std::printf("silence median %.1f ms (%.1f to %.1f), new tone after median %.1f ms "
+                    "(worst %.1f); ",
+                    Median(silences), *std::min_element(silences.begin(), silences.end()),
+                    *std::max_element(silences.begin(), silences.end()), Median(delays),
+                    *std::max_element(delays.begin(), delays.end()));
+    std::printf("%d of %d swallowed\n", swallowed, rounds);
+}
+
+int MeasureRestarts(int rounds, const std::string& source, const std::vector<double>& paces)
+{
+    MonitorRecorder recorder(source);
+    const std::unique_ptr<tone::SoundService> output = probe::OpenOutput();
+    // The recording's first second dates its frames poorly (MonitorRecorder::startNear).
+    output->pause(1500ms);
+    for (const double seconds : paces)
+        MeasureRestarts(*output, recorder, rounds,
+                        std::chrono::milliseconds(static_cast<long>(seconds * 1000)), 1);
+    MeasureRestarts(*output, recorder, rounds, 3s, 2);
+    output->stop();
+    return 0;
+}
+
+int Play(int seconds)
+{
+    const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
+    const std::unique_ptr<tone::SoundService> output = probe::OpenOutput();
+    output->playLooped(Span(image));
+    output->pause(std::chrono::seconds(seconds));
+    output->stop();
+    return 0;
+}
+
+int PrintPeak(const std::string& source, int seconds)
+{
+    MonitorRecorder recorder(source);
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(seconds) + 200ms);
+    int peak = 0;
+    for (const auto& frame : recorder.framesUpTo(0, recorder.frameAt(start + std::chrono::seconds(seconds))))
+        peak = std::max({peak, std::abs(int{frame[0]}), std::abs(int{frame[1]})});
+    std::printf("%d\n", peak);
+    return 0;
+}
+
+double MillisecondsToDestroy(std::unique_ptr<tone::SoundService>& service)
 {
     const auto start = Clock::now();
     service.reset();
@@ -258,7 +355,7 @@ int MeasureStoppedServer(pid_t server)
 {
     const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
     {
-        auto service = std::make_unique<tone::AlsaSoundService>();
+        auto service = probe::OpenOutput();
         service->playLooped(Span(image));
         service->pause(1s);
         kill(server, SIGSTOP);
@@ -270,7 +367,7 @@ int MeasureStoppedServer(pid_t server)
     }
     {
         kill(server, SIGSTOP);
-        auto service = std::make_unique<tone::AlsaSoundService>();
+        auto service = probe::OpenOutput();
         service->playLooped(Span(image));
         service->pause(200ms);
         std::printf("destructor with the server stopped before the PCM opened: %.1f ms\n",
@@ -284,7 +381,8 @@ int MeasureStoppedServer(pid_t server)
 int ExitWithStoppedServer(pid_t server)
 {
     const auto image = ImageBytes(tone::NoteFrequency(440, 10, 4));
-    tone::AlsaSoundService service;
+    const std::unique_ptr<tone::SoundService> output = probe::OpenOutput();
+    tone::SoundService& service = *output;
     service.playLooped(Span(image));
     service.pause(1s);
     kill(server, SIGSTOP);
@@ -299,20 +397,35 @@ int ExitWithStoppedServer(pid_t server)
 
 int main(int argc, char** argv)
 {
-    const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "cpu" && argc == 3)
-        return MeasureCpu(std::atoi(argv[2]));
-    if (mode == "latency" && argc == 4)
-        return MeasureLatency(std::atoi(argv[2]), argv[3]);
-    if (mode == "clicks" && argc == 4)
-        return probe::MeasureClicks(std::atoi(argv[2]), argv[3]);
-    if (mode == "stopped-server" && argc == 3)
-        return MeasureStoppedServer(std::atoi(argv[2]));
-    if (mode == "exit-with-stopped-server" && argc == 3)
-        return ExitWithStoppedServer(std::atoi(argv[2]));
+    if (argc > 1)
+        probe::outputName = argv[1];
+    // The arguments after the output's name and the mode.
+    const std::vector<std::string> rest(argv + std::min(argc, 3), argv + argc);
+    const std::string mode = argc > 2 ? argv[2] : "";
+    if (mode == "cpu" && rest.size() == 1)
+        return MeasureCpu(std::stoi(rest[0]));
+    if (mode == "latency" && rest.size() == 2)
+        return MeasureLatency(std::stoi(rest[0]), rest[1]);
+    if (mode == "clicks" && rest.size() == 2)
+        return probe::MeasureClicks(std::stoi(rest[0]), rest[1]);
+    if (mode == "restarts" && rest.size() >= 3) {
+        std::vector<double> paces;
+        for (std::size_t i = 2; i < rest.size(); ++i)
+            paces.push_back(std::stod(rest[i]));
+        return MeasureRestarts(std::stoi(rest[0]), rest[1], paces);
+    }
+    if (mode == "play" && rest.size() == 1)
+        return Play(std::stoi(rest[0]));
+    if (mode == "peak" && rest.size() == 2)
+        return PrintPeak(rest[0], std::stoi(rest[1]));
+    if (mode == "stopped-server" && rest.size() == 1)
+        return MeasureStoppedServer(std::stoi(rest[0]));
+    if (mode == "exit-with-stopped-server" && rest.size() == 1)
+        return ExitWithStoppedServer(std::stoi(rest[0]));
     std::fprintf(stderr,
-                 "usage: %s cpu SECONDS | latency ROUNDS SOURCE | stopped-server PID |"
-                 " exit-with-stopped-server PID\n",
+                 "usage: %s stream|alsa cpu SECONDS | latency ROUNDS SOURCE | clicks ROUNDS SOURCE |"
+                 " restarts ROUNDS SOURCE SECONDS... | play SECONDS | peak SOURCE SECONDS |"
+                 " stopped-server PID | exit-with-stopped-server PID\n",
                  argv[0]);
     return 2;
 }

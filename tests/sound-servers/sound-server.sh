@@ -14,6 +14,8 @@
 # one in DBUS_SESSION_BUS_ADDRESS, or one started here.
 
 sound_server_pids=()
+# Whether sound_server_start started the session bus itself.
+sound_server_own_bus=
 
 sound_server_log() { printf '[sound server] %s\n' "$*" >&2; }
 
@@ -56,6 +58,7 @@ ASOUNDRC
         ;;
     pipewire)
         if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+            sound_server_own_bus=yes
             export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/sound-server-bus
             sound_server_spawn "$folder/dbus.log" dbus-daemon --session --nofork --nopidfile \
                 --address="$DBUS_SESSION_BUS_ADDRESS"
@@ -98,4 +101,8 @@ sound_server_stop() {
         wait "$pid" 2>/dev/null || true
     done
     sound_server_pids=()
+    if [ -n "$sound_server_own_bus" ]; then
+        unset DBUS_SESSION_BUS_ADDRESS
+        sound_server_own_bus=
+    fi
 }
