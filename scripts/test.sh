@@ -22,5 +22,5 @@ ctest --test-dir build/sanitize --output-on-failure -j "$jobs" --label-exclude s
 # Only the sound tests' target is built here: they are the ones with threads of their own.
 cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=None -DPARVELLO_WERROR=ON \
     -DPARVELLO_SANITIZE=thread -DPARVELLO_BUILD_BENCHMARKS=OFF
-cmake --build build/tsan -j "$jobs" --target tone_alsa_tests
+cmake --build build/tsan -j "$jobs" --target sound_output_tests
 ctest --test-dir build/tsan --output-on-failure -j "$jobs" --label-regex sound

@@ -1,10 +1,12 @@
 #include "FileSinkOutput.h"
 #include "NamedCase.h"
 #include "StepMeasure.h"
+#include "WarningLog.h"
 #include "WaveImageSupport.h"
 
 #include "alsa/AlsaPcmOutput.h"
 #include "alsa/AlsaSoundService.h"
+#include "pulse/PulseSoundService.h"
 
 #include <QString>
 
@@ -506,48 +508,15 @@ TEST(AlsaSoundServiceVolume, IsFullUntilSetThenWhatWasSet)
     }
 }
 
-// Counts the service's warnings that it cannot open the device, its only sign of failure.
-class OpenFailureLog
-{
-public:
-    OpenFailureLog()
-    {
-        const std::lock_guard lock(mutex_);
-        count_ = 0;
-        previous_ = qInstallMessageHandler(&OpenFailureLog::Record);
-    }
-    ~OpenFailureLog() { qInstallMessageHandler(previous_); }
-
-    // Waits until one is logged; false after a generous safety timeout.
-    static bool waitForOne()
-    {
-        std::unique_lock lock(mutex_);
-        return logged_.wait_for(lock, std::chrono::seconds(30), [] { return count_ > 0; });
-    }
-    static int count()
-    {
-        const std::lock_guard lock(mutex_);
-        return count_;
-    }
-
-private:
-    static void Record(QtMsgType, const QMessageLogContext&, const QString& message)
-    {
-        const std::lock_guard lock(mutex_);
-        count_ += message.contains("Cannot open sound output") ? 1 : 0;
-        logged_.notify_all();
-    }
-
-    QtMessageHandler previous_ = nullptr;
-    static inline std::mutex mutex_;
-    static inline std::condition_variable logged_;
-    static inline int count_ = 0;
-};
-
 struct UnusableCase
 {
     const char* name;
+    // ALSA's configuration, and the sound server to reach, in place of the usable ones.
     const char* asoundrc;
+    const char* pulseServer;
+    std::unique_ptr<tone::SoundService> (*open)();
+    // The warning that the failure is logged with, its only sign.
+    const char* failure;
 };
 
 class UnusableDevice : public testing::TestWithParam<UnusableCase>
@@ -559,13 +528,16 @@ class UnusableDevice : public testing::TestWithParam<UnusableCase>
 // the test's timeout).
 TEST_P(UnusableDevice, RequestsAndDestructionStillReturn)
 {
-    const OpenFailureLog log;
-    FileSinkOutput output(GetParam().asoundrc);
+    const UnusableCase& c = GetParam();
+    const WarningLog log;
+    FileSinkOutput output(c.asoundrc);
+    // In the fresh HOME that the output made; read when the service first connects.
+    ASSERT_EQ(setenv("PULSE_SERVER", c.pulseServer, 1), 0);
     const Bytes image = EvenLengthToneImage();
     const Bytes other = OddLengthToneImage();
-    auto service = std::make_unique<AlsaSoundService>();
+    auto service = c.open();
     service->playLooped(AsSpan(image));
-    ASSERT_TRUE(log.waitForOne());
+    ASSERT_TRUE(log.waitFor(c.failure));
 
     service->setVolume(0x80008000);
     service->playLooped(AsSpan(other));
@@ -573,18 +545,35 @@ TEST_P(UnusableDevice, RequestsAndDestructionStillReturn)
     service->playLooped(AsSpan(image));
     EXPECT_EQ(service->volume(), 0x80008000u);
     service.reset();
-    EXPECT_EQ(log.count(), 1);
+    unsetenv("PULSE_SERVER");
+    EXPECT_EQ(log.count(c.failure), 1u);
 }
+
+std::unique_ptr<tone::SoundService> OpenAlsa()
+{
+    return std::make_unique<AlsaSoundService>();
+}
+
+constexpr const char* kNoServer = "unix:/nonexistent/parvello/pulse/native";
 
 INSTANTIATE_TEST_SUITE_P(
     Configurations, UnusableDevice,
     testing::Values(
         UnusableCase{"plugin_that_does_not_exist",
-                     "pcm.!default { type no_such_plugin_for_parvello }\n"},
-        UnusableCase{"sound_card_that_does_not_exist", "pcm.!default { type hw card 31 }\n"},
+                     "pcm.!default { type no_such_plugin_for_parvello }\n", kNoServer, OpenAlsa,
+                     "Cannot open sound output"},
+        UnusableCase{"sound_card_that_does_not_exist", "pcm.!default { type hw card 31 }\n",
+                     kNoServer, OpenAlsa, "Cannot open sound output"},
         UnusableCase{"converter_in_front_of_a_missing_device",
-                     "pcm.!default { type plug slave.pcm \"no_such_pcm_for_parvello\" }\n"},
-        UnusableCase{"configuration_that_does_not_parse", "pcm.!default { type \n"}),
+                     "pcm.!default { type plug slave.pcm \"no_such_pcm_for_parvello\" }\n",
+                     kNoServer, OpenAlsa, "Cannot open sound output"},
+        UnusableCase{"configuration_that_does_not_parse", "pcm.!default { type \n", kNoServer,
+                     OpenAlsa, "Cannot open sound output"},
+        UnusableCase{"sound_server_that_does_not_answer", "", kNoServer,
+                     []() -> std::unique_ptr<tone::SoundService> {
+                         return std::make_unique<tone::PulseSoundService>();
+                     },
+                     "Cannot reach the sound server"}),
     CaseName<UnusableCase>);
 
 } // namespace
