@@ -2,10 +2,12 @@
 
 1. Start it; it shows the note "A" in octave "4". Drag the volume slider's thumb half-way down
    and select "Sound": A4 sounds at 440 Hz, continuously, at the level that the slider sets.
-2. Click the note stepper's upper arrow: A4 stops, a short mute follows (at most 130 ms),
-   then A#4 sounds at 466.16 Hz at its level, with no other gap.
+2. Listen for 3 s, as a musician does, then click the note stepper's upper arrow: A4 stops,
+   the designed mute follows (100 ms, give or take 30), then A#4 sounds at 466.16 Hz at its
+   level, with no other gap. Listen for 3 s and step up again: the same mute, then B4 at
+   493.88 Hz.
 3. Leave through the menu's Exit: the settings file holds the last tone.
-4. Start it again: it shows "A#" and "4".
+4. Start it again: it shows "B" and "4".
 
     parvello_scenario.py PROGRAM OUTPUT_FOLDER
 """
@@ -20,9 +22,10 @@ import tone_analysis
 from parvello_window import ParvelloWindow, settings_file
 from recording import Recording
 
-A4, A_SHARP_4 = 440.0, 466.16376151809
-LONGEST_MUTE_SECONDS = 0.130
-# Each tone is recorded this long: long enough to pass its loop seam (2 s) at least once.
+A4, A_SHARP_4, B4 = 440.0, 466.16376151809, 493.883301256124
+SHORTEST_MUTE_SECONDS, LONGEST_MUTE_SECONDS = 0.070, 0.130
+# Each tone is recorded this long: long enough to pass its loop seam (2 s) at least once, and
+# as long as a musician listens before the next change.
 TONE_SECONDS = 3.0
 # A full-level tone's peak: the tone image's 96 steps around its middle, 256 each on 16 bits.
 FULL_AMPLITUDE = 96 * 256
@@ -38,16 +41,17 @@ def check_recording(frames, slider_position):
     rows = tone_analysis.describe(frames)
     desktop.log(f"recording: {rows}")
     sounds = [s for s in tone_analysis.stretches(frames) if not s.silent]
-    if len(sounds) != 2:
-        raise AssertionError(f"expected A4, one mute and A#4; the recording holds "
-                             f"{len(sounds)} stretches of sound: {rows}")
-    a4, a_sharp_4 = sounds
-    mute = (a_sharp_4.start - a4.end) / tone_analysis.RATE
+    if len(sounds) != 3:
+        raise AssertionError(f"expected A4, A#4 and B4 with a mute before each step; the "
+                             f"recording holds {len(sounds)} stretches of sound: {rows}")
     problems = []
-    if mute > LONGEST_MUTE_SECONDS:
-        problems.append(f"the mute between the tones lasts {mute * 1000:.1f} ms")
+    mutes = [(after.start - before.end) / tone_analysis.RATE
+             for before, after in zip(sounds, sounds[1:])]
+    for mute in mutes:
+        if not SHORTEST_MUTE_SECONDS <= mute <= LONGEST_MUTE_SECONDS:
+            problems.append(f"a mute between the tones lasts {mute * 1000:.1f} ms")
     amplitude = expected_amplitude(slider_position)
-    for name, stretch, frequency in (("A4", a4, A4), ("A#4", a_sharp_4, A_SHARP_4)):
+    for name, stretch, frequency in zip(("A4", "A#4", "B4"), sounds, (A4, A_SHARP_4, B4)):
         if stretch.seconds < 2.0:
             problems.append(f"{name} sounds only {stretch.seconds:.2f} s without a gap")
             continue
@@ -57,7 +61,8 @@ def check_recording(frames, slider_position):
                      tone_analysis.tone_problems(figures, frequency, amplitude)]
     if problems:
         raise AssertionError("; ".join(problems))
-    desktop.log(f"A4, a mute of {mute * 1000:.1f} ms, A#4: as designed")
+    desktop.log(f"A4, A#4 and B4 after mutes of "
+                f"{', '.join(f'{mute * 1000:.1f}' for mute in mutes)} ms: as designed")
 
 
 def stored_tone():
@@ -87,9 +92,11 @@ def first_run(program_path, out):
         with Recording(out / "parvello-tones.raw") as recording:
             window.select_sound()
             time.sleep(TONE_SECONDS)
-            window.step_up()
-            desktop.wait_for("the note to read 'A#'", lambda: window.text_of("tone") == "A#")
-            time.sleep(TONE_SECONDS)
+            for note in ("A#", "B"):
+                window.step_up()
+                desktop.wait_for(f"the note to read '{note}'",
+                                 lambda: window.text_of("tone") == note)
+                time.sleep(TONE_SECONDS)
             frames = recording.stop()
         desktop.screenshot(out / "parvello-window.png", window.window)
         check_recording(frames, slider_position)
@@ -99,7 +106,7 @@ def first_run(program_path, out):
             raise AssertionError(f"the program ended with {code} after Exit")
 
     stored = stored_tone()
-    if stored != ("466.16376151809", "11"):
+    if stored != ("493.883301256124", "12"):
         raise AssertionError(f"the settings file holds F_Sound and Keyupdown {stored}")
     desktop.log(f"settings kept: F_Sound {stored[0]}, Keyupdown {stored[1]}")
 
@@ -108,11 +115,11 @@ def second_run(program_path, out):
     with desktop.Program([program_path], out / "parvello-second-run.log") as program:
         window = ParvelloWindow(program)
         shown = (window.text_of("tone"), window.text_of("oct"))
-        if shown != ("A#", "4"):
-            raise AssertionError(f"the second run shows {shown}, not ('A#', '4')")
+        if shown != ("B", "4"):
+            raise AssertionError(f"the second run shows {shown}, not ('B', '4')")
         window.exit_through_menu()
         program.wait_for_exit()
-    desktop.log("the second run shows A# 4")
+    desktop.log("the second run shows B 4")
 
 
 def main():
