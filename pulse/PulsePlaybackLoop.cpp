@@ -21,9 +21,10 @@ using namespace std::chrono_literals;
 // The stream's whole latency, from a write to the sink, as asked for (the server adjusts
 // its sink to it, PA_STREAM_ADJUST_LATENCY), and the room that makes it ask for more. Every
 // change is heard after about the latency, and the server asks for frames about once a
-// request's worth has played. Measured by bench/playback-pulse.sh and the restart timing
-// test against PulseAudio 16.1 and PipeWire 0.3.65 null sinks (bench/buffer-options.md).
-constexpr auto kLatency = 40ms;
+// request's worth has played. Chosen by bench/playback-pulse.sh at PulseAudio 16.1 and
+// PipeWire 0.3.65 null sinks (bench/buffer-options.md): a change heard 20 to 40 ms after
+// it is made, at less CPU than the ALSA output before this stream.
+constexpr auto kLatency = 30ms;
 constexpr auto kRequest = 10ms;
 // How long the owner's going away leaves the fade-out to be heard, well within
 // PlaybackThread::kJoinTimeout.
