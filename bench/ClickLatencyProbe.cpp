@@ -1,5 +1,5 @@
 // Measures how a click that restarts the tone is heard, for bench/desktop-figures.sh:
-//   click_latency_probe SOURCE ROUNDS SECONDS... [--at X,Y...]
+//   click_latency_probe SOURCE ROUNDS SECONDS... [--from-release] [--at X,Y...]
 // Without --at, the pointer must already rest on a control whose click replaces a loud tone
 // by another one after a mute (the note stepper's upper arrow in Sound mode, its slider
 // near the top); with it, each click first moves the pointer to the next of the screen
@@ -10,7 +10,8 @@
 // silence lasts and how long after the click the new tone is heard; a click whose tone
 // never sounds before the next click (a click on Off, say) is counted as silent. The delay
 // includes the program's designed 100 ms mute. Not a test: the figures depend on the
-// machine.
+// machine. The delay counts from the press, which the stepper acts on; with --from-release,
+// from the release, which buttons and menu items act on.
 
 #include "MonitorRecorder.h"
 #include "RestartGap.h"
@@ -73,7 +74,7 @@ double Millis(std::size_t frames)
 }
 
 void MeasurePace(MonitorRecorder& recorder, int rounds, double seconds,
-                 const std::vector<Point>& points)
+                 const std::vector<Point>& points, bool fromRelease)
 {
     const auto pace = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(seconds));
@@ -85,9 +86,10 @@ void MeasurePace(MonitorRecorder& recorder, int rounds, double seconds,
             Xdotool({"mousemove", "--sync", point.x, point.y});
         }
         std::this_thread::sleep_until(next);
-        clicks.push_back(Xdotool({"mousedown", "1"}));
-        Xdotool({"mouseup", "1"});
-        next = clicks.back() + pace;
+        const Clock::time_point pressed = Xdotool({"mousedown", "1"});
+        const Clock::time_point released = Xdotool({"mouseup", "1"});
+        clicks.push_back(fromRelease ? released : pressed);
+        next = pressed + pace;
     }
     // The last click's tone, and what comes after it, must be recorded too.
     std::this_thread::sleep_until(std::max(next, clicks.back() + 1s));
@@ -134,7 +136,8 @@ void MeasurePace(MonitorRecorder& recorder, int rounds, double seconds,
 int main(int argc, char* argv[])
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s SOURCE ROUNDS SECONDS... [--at X,Y...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s SOURCE ROUNDS SECONDS... [--from-release] [--at X,Y...]\n",
+                     argv[0]);
         return 2;
     }
     const std::string source = argv[1];
@@ -142,9 +145,12 @@ int main(int argc, char* argv[])
     std::vector<double> paces;
     std::vector<Point> points;
     bool atPoints = false;
+    bool fromRelease = false;
     for (int i = 3; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--at") {
+        if (argument == "--from-release") {
+            fromRelease = true;
+        } else if (argument == "--at") {
             atPoints = true;
         } else if (atPoints) {
             const std::size_t comma = argument.find(',');
@@ -157,6 +163,6 @@ int main(int argc, char* argv[])
     // The recording's first second dates its frames poorly (MonitorRecorder::startNear).
     std::this_thread::sleep_for(1500ms);
     for (const double seconds : paces)
-        MeasurePace(recorder, rounds, seconds, points);
+        MeasurePace(recorder, rounds, seconds, points, fromRelease);
     return 0;
 }

@@ -11,8 +11,9 @@
 //     sample-to-sample step is against the tone's own, and how long the change takes;
 //   playback_pulse_probe OUTPUT restarts ROUNDS SOURCE SECONDS...
 //     records SOURCE while tones are started as the engine starts them (Tone_Sound), ROUNDS
-//     times at each pace of SECONDS, and once more as pairs of starts in a row, and prints
-//     the silence between the old tone and the new one and when the new one is heard;
+//     times at each pace of SECONDS, once more as pairs of starts in a row, and after 1 and
+//     3 s in Off, and prints the silence between the old tone and the new one and when the
+//     new one is heard;
 //   playback_pulse_probe OUTPUT play SECONDS
 //     loops A4 for SECONDS, whatever happens to the server meanwhile;
 //   playback_pulse_probe OUTPUT peak SOURCE SECONDS
@@ -266,16 +267,25 @@ double Millis(std::size_t frames)
     return 1000.0 * static_cast<double>(frames) / MonitorRecorder::kRate;
 }
 
+// How a restart is measured: after a tone, or after that long in Off (the tone stopped).
+enum class Before { Tone, Off };
+
 // Starts a tone every `pace` as a change of note starts it, `rounds` times, `starts` in a
 // row each time (two: as choosing Sound from the menu does), and prints how each is heard.
+// From Off, the tone is stopped `pace` before each start, and the silence counts from the
+// start.
 void MeasureRestarts(tone::SoundService& service, MonitorRecorder& recorder, int rounds,
-                     std::chrono::milliseconds pace, int starts)
+                     std::chrono::milliseconds pace, int starts, Before before = Before::Tone)
 {
     tone::ToneState state;
     tone::Tone_Sound(state, service, state.CurrentFrequency, 440, 0);
     service.pause(pace);
     std::vector<Clock::time_point> times;
     for (int round = 0; round < rounds; ++round) {
+        if (before == Before::Off) {
+            service.stop();
+            service.pause(pace);
+        }
         const auto started = Clock::now();
         times.push_back(started);
         for (int start = 0; start < starts; ++start) {
@@ -297,8 +307,11 @@ void MeasureRestarts(tone::SoundService& service, MonitorRecorder& recorder, int
         silences.push_back(Millis(gap->silenceEnd - gap->silenceStart));
         delays.push_back(Millis(gap->silenceEnd));
     }
-    std::printf("%d start%s in a row every %.1f s: ", starts, starts > 1 ? "s" : "",
-                pace.count() / 1000.0);
+    if (before == Before::Off)
+        std::printf("a start after %.1f s in Off: ", pace.count() / 1000.0);
+    else
+        std::printf("%d start%s in a row every %.1f s: ", starts, starts > 1 ? "s" : "",
+                    pace.count() / 1000.0);
     if (!silences.empty())
         std::printf("silence median %.1f ms (%.1f to %.1f), new tone after median %.1f ms "
                     "(worst %.1f); ",
@@ -318,6 +331,10 @@ int MeasureRestarts(int rounds, const std::string& source, const std::vector<dou
         MeasureRestarts(*output, recorder, rounds,
                         std::chrono::milliseconds(static_cast<long>(seconds * 1000)), 1);
     MeasureRestarts(*output, recorder, rounds, 3s, 2);
+    for (const double seconds : {1.0, 3.0})
+        MeasureRestarts(*output, recorder, rounds,
+                        std::chrono::milliseconds(static_cast<long>(seconds * 1000)), 1,
+                        Before::Off);
     output->stop();
     return 0;
 }

@@ -2,8 +2,9 @@
 # Measures what a user would ask of the program on a private desktop session (Xvfb, the
 # accessibility bus and a PulseAudio null sink, as the end-to-end test uses): time from
 # start to the first painted window and resident memory, each next to a minimal Qt Widgets
-# window measured in the same run, CPU while a tone loops, and the delay from a click on
-# the note stepper to the new tone at the sink. Prints the figures; it is not a test.
+# window measured in the same run, CPU while a tone loops, and how restarts of the tone are
+# heard (desktop_figures.py); then the restarts again on a session whose sound server is
+# PipeWire. Prints the figures; it is not a test.
 #
 #   bench/desktop-figures.sh [ROUNDS]
 #
@@ -20,16 +21,26 @@ cmake --build "$build" -j 2 --target parvello minimal_window first_paint_probe \
     click_latency_probe >/dev/null
 
 . tests/end-to-end/session.sh
-work=$(mktemp -d /tmp/parvello-bench.XXXXXX)
+work=
 finish() {
     local status=$?
     session_stop
     [ "$status" -eq 0 ] || session_dump_logs
-    rm -rf "$work"
+    [ -n "$work" ] && rm -rf "$work"
     exit "$status"
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
-session_start "$work" 2>/dev/null
 
-PYTHONPATH=$PWD/tests/end-to-end /usr/bin/python3 bench/desktop_figures.py "$build" "$rounds"
+for server in pulseaudio pipewire; do
+    work=$(mktemp -d /tmp/parvello-bench.XXXXXX)
+    export SESSION_SOUND_SERVER=$server
+    session_start "$work" 2>/dev/null
+    figures=()
+    [ "$server" = pulseaudio ] || figures=(--restarts-only)
+    PYTHONPATH=$PWD/tests/end-to-end /usr/bin/python3 bench/desktop_figures.py "$build" \
+        "$rounds" "${figures[@]}"
+    session_stop
+    rm -rf "$work"
+    work=
+done
