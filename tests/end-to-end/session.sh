@@ -18,17 +18,8 @@ session_a11y_bus=
 
 session_log() { printf '[session] %s\n' "$*" >&2; }
 
-# Waits up to SECONDS for COMMAND to succeed, polling every 0.1 s.
-session_wait_for() {
-    local seconds=$1
-    shift
-    local tries=$((seconds * 10))
-    while ((tries-- > 0)); do
-        "$@" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# Waits up to SECONDS for COMMAND to succeed (the sound servers' helper does the polling).
+session_wait_for() { sound_server_wait_for "$@"; }
 
 session_remember() {
     session_pids+=("$1")

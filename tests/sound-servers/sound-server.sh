@@ -26,6 +26,7 @@ sound_server_spawn() {
     sound_server_pids+=($!)
 }
 
+# Waits up to SECONDS for COMMAND to succeed, polling every 0.1 s.
 sound_server_wait_for() {
     local tries=$(($1 * 10))
     shift
