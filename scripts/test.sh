@@ -2,7 +2,7 @@
 # Builds Parvello Jr. with its tests and runs them all: once in an optimised build with
 # warnings as errors, once more (all but the slow tests) under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and the sound tests (label "sound", the playback thread and
-# its ALSA backend) a third time under ThreadSanitizer.
+# the sound outputs behind it) a third time under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
