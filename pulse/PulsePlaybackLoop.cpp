@@ -202,9 +202,9 @@ void PulsePlaybackLoop::connect()
 void PulsePlaybackLoop::openStream()
 {
     const unsigned rate = shaper_.image()->sampleRate;
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, rate, 2};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, rate, 2};
     const Proplist properties = ProgramProperties();
-    stream_ = pa_stream_new_with_proplist(context_, "Tuning tone", &spec, nullptr,
+    stream_ = pa_stream_new_with_proplist(context_, "Tuning tone", &sampleFormat, nullptr,
                                           properties.get());
     if (!stream_) {
         failed("Cannot open a sound server stream", pa_context_errno(context_));
@@ -213,7 +213,7 @@ void PulsePlaybackLoop::openStream()
     streamRate_ = rate;
     constexpr auto kServerDefault = static_cast<std::uint32_t>(-1);
     const auto bytes = [&](std::chrono::microseconds time) {
-        return static_cast<std::uint32_t>(pa_usec_to_bytes(time.count(), &spec));
+        return static_cast<std::uint32_t>(pa_usec_to_bytes(time.count(), &sampleFormat));
     };
     const pa_buffer_attr buffer{kServerDefault, bytes(kLatency), kServerDefault, bytes(kRequest),
                                 kServerDefault};
