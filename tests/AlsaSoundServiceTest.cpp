@@ -538,6 +538,8 @@ TEST_P(UnusableDevice, RequestsAndDestructionStillReturn)
     auto service = c.open();
     service->playLooped(AsSpan(image));
     ASSERT_TRUE(log.waitFor(c.failure));
+    // Past the first pause before the next attempt, which fails again without a word.
+    std::this_thread::sleep_for(tone::PlaybackTiming{}.firstRetryDelay * 3 / 2);
 
     service->setVolume(0x80008000);
     service->playLooped(AsSpan(other));
