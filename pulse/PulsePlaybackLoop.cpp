@@ -22,8 +22,8 @@ using namespace std::chrono_literals;
 // its sink to it, PA_STREAM_ADJUST_LATENCY), and the room that makes it ask for more. Every
 // change is heard after about the latency, and the server asks for frames about once a
 // request's worth has played. Chosen by bench/playback-pulse.sh at PulseAudio 16.1 and
-// PipeWire 0.3.65 null sinks (bench/buffer-options.md): a change heard 20 to 40 ms after
-// it is made, at less CPU than the ALSA output before this stream.
+// PipeWire 0.3.65 null sinks (bench/buffer-options.md): a mute heard 17 to 42 ms after it
+// is made (ctest -R restart_timing), at less CPU than the ALSA output before this stream.
 constexpr auto kLatency = 30ms;
 constexpr auto kRequest = 10ms;
 // How long the owner's going away leaves the fade-out to be heard, well within
