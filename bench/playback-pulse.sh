@@ -35,10 +35,7 @@ probe=$PWD/build/bench-pulse/bench/playback_pulse_probe
 
 work=$(mktemp -d)
 trap 'sound_server_stop; rm -rf "$work"' EXIT
-mkdir -p "$work/home" "$work/runtime"
-chmod 700 "$work/runtime"
-export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
-unset DBUS_SESSION_BUS_ADDRESS
+sound_server_private_home "$work"
 
 # The process's CPU while OUTPUT loops a 440 Hz tone into the default sink for $seconds s.
 cpu_of_output() {

@@ -161,10 +161,9 @@ session_start_sound() {
 
 session_start() {
     session_work=$1
-    mkdir -p "$session_work/home/.config" "$session_work/runtime" "$session_work/logs"
-    chmod 700 "$session_work/runtime"
-    export HOME=$session_work/home XDG_RUNTIME_DIR=$session_work/runtime
-    export XDG_CONFIG_HOME=$session_work/home/.config XDG_SESSION_TYPE=x11
+    sound_server_private_home "$session_work"
+    mkdir -p "$session_work/logs"
+    export XDG_SESSION_TYPE=x11
     export XDG_DATA_HOME=$session_work/home/.local/share XDG_CACHE_HOME=$session_work/home/.cache
     export LC_ALL=C.UTF-8 LANG=C.UTF-8
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER

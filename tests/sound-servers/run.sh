@@ -25,9 +25,6 @@ finish() {
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-mkdir -p "$work/home" "$work/runtime"
-chmod 700 "$work/runtime"
-export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/home/.config
-unset DBUS_SESSION_BUS_ADDRESS
+sound_server_private_home "$work"
 sound_server_start "$kind" "$work/server" || exit 1
 "$@"

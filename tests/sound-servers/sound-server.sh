@@ -8,6 +8,8 @@
 #                                    holds the server's sockets, state and logs. Exports
 #                                    SOUND_SERVER_SINK and the environment clients need.
 #   sound_server_stop                stops every process sound_server_start started
+#   sound_server_private_home FOLDER gives the run a HOME and an XDG_RUNTIME_DIR of its own
+#                                    in FOLDER, and no session bus yet
 #
 # The caller provides HOME and XDG_RUNTIME_DIR (mode 700), private to the run; the ALSA
 # configuration goes to $HOME/.asoundrc. PipeWire's session manager needs a session bus: the
@@ -16,6 +18,13 @@
 sound_server_pids=()
 # Whether sound_server_start started the session bus itself.
 sound_server_own_bus=
+
+sound_server_private_home() {
+    mkdir -p "$1/home/.config" "$1/runtime"
+    chmod 700 "$1/runtime"
+    export HOME=$1/home XDG_RUNTIME_DIR=$1/runtime XDG_CONFIG_HOME=$1/home/.config
+    unset DBUS_SESSION_BUS_ADDRESS
+}
 
 sound_server_log() { printf '[sound server] %s\n' "$*" >&2; }
 
