@@ -1,9 +1,9 @@
 #pragma once
 
 #include "PcmDevice.h"
-#include "PlaybackRequests.h"
-#include "PlaybackThread.h"
-#include "ToneShaper.h"
+#include "playback/PlaybackRequests.h"
+#include "playback/PlaybackThread.h"
+#include "playback/ToneShaper.h"
 
 #include <chrono>
 #include <cstdint>

@@ -10,16 +10,17 @@ namespace {
 
 // The environment is set before the playback thread exists, which reads it when it opens
 // the PCM.
-const std::string& NamedForDesktop(const std::string& deviceName)
+const std::string& NamedForDesktop(const StreamIdentity& identity, const std::string& deviceName)
 {
-    NameSoundStreamForDesktop();
+    NameSoundStreamForDesktop(identity);
     return deviceName;
 }
 
 } // namespace
 
-AlsaSoundService::AlsaSoundService(const std::string& deviceName)
-    : ThreadedSoundService(NamedForDesktop(deviceName), PlaybackTiming{},
+AlsaSoundService::AlsaSoundService(const StreamIdentity& identity,
+                                   const std::string& deviceName)
+    : ThreadedSoundService(NamedForDesktop(identity, deviceName), PlaybackTiming{},
                            AlsaLoop(AlsaPcmOpener(deviceName)))
 {
 }

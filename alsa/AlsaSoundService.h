@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ThreadedSoundService.h"
+#include "playback/StreamIdentity.h"
+#include "playback/ThreadedSoundService.h"
 
 #include <string>
 
@@ -8,12 +9,13 @@ namespace tone {
 
 // The sound service on ALSA: loops tone images through an ALSA PCM, by default "default",
 // which reaches plain ALSA, and PipeWire and PulseAudio desktops through their ALSA bridges.
-// Its stream shows in the desktop's mixer as "Parvello Jr." (DesktopStreamName.h). Each
+// Its stream shows in the desktop's mixer under `identity` (DesktopStreamName.h). Each
 // change is heard after what the PCM holds (AlsaPlaybackLoop).
 class AlsaSoundService final : public ThreadedSoundService
 {
 public:
-    explicit AlsaSoundService(const std::string& deviceName = "default");
+    explicit AlsaSoundService(const StreamIdentity& identity,
+                              const std::string& deviceName = "default");
 };
 
 } // namespace tone

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LoopRenderer.h"
+#include "playback/LoopRenderer.h"
 
 #include <chrono>
 #include <cstddef>

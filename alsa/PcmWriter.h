@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PcmDevice.h"
-#include "WakeSignal.h"
+#include "playback/WakeSignal.h"
 
 #include <chrono>
 #include <cstddef>

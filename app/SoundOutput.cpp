@@ -2,6 +2,7 @@
 
 #include "alsa/AlsaSoundService.h"
 #include "pulse/PulseSoundService.h"
+#include "ui/ApplicationTitle.h"
 
 namespace {
 
@@ -9,11 +10,17 @@ namespace {
 // and start-up does not wait for it.
 constexpr std::chrono::milliseconds kServerAnswerTimeout{300};
 
+// The name and icon under which the program's sound shows in the desktop's mixer.
+tone::StreamIdentity ProgramStreamIdentity()
+{
+    return {ui::kApplicationTitle, "parvello"};
+}
+
 } // namespace
 
 std::unique_ptr<tone::SoundService> OpenSoundOutput()
 {
     if (tone::PulseSoundService::ServerAnswers(kServerAnswerTimeout))
-        return std::make_unique<tone::PulseSoundService>();
-    return std::make_unique<tone::AlsaSoundService>();
+        return std::make_unique<tone::PulseSoundService>(ProgramStreamIdentity());
+    return std::make_unique<tone::AlsaSoundService>(ProgramStreamIdentity());
 }

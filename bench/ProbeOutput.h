@@ -2,6 +2,7 @@
 
 #include "alsa/AlsaSoundService.h"
 #include "pulse/PulseSoundService.h"
+#include "ui/ApplicationTitle.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,12 +16,18 @@ namespace probe {
 // ALSA's default PCM, here reaching the server through ALSA's pulse plugin.
 inline std::string outputName = "stream";
 
+// The name and icon that the program's own sound shows under.
+inline tone::StreamIdentity Identity()
+{
+    return {ui::kApplicationTitle, "parvello"};
+}
+
 inline std::unique_ptr<tone::SoundService> OpenOutput()
 {
     if (outputName == "stream")
-        return std::make_unique<tone::PulseSoundService>();
+        return std::make_unique<tone::PulseSoundService>(Identity());
     if (outputName == "alsa")
-        return std::make_unique<tone::AlsaSoundService>();
+        return std::make_unique<tone::AlsaSoundService>(Identity());
     std::fprintf(stderr, "unknown sound output %s: stream or alsa\n", outputName.c_str());
     std::exit(2);
 }

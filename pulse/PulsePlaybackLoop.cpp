@@ -1,7 +1,5 @@
 #include "PulsePlaybackLoop.h"
 
-#include "alsa/DesktopStreamName.h"
-
 #include <QtGlobal>
 
 #include <pulse/error.h>
@@ -39,26 +37,27 @@ struct ProplistFree
 using Proplist = std::unique_ptr<pa_proplist, ProplistFree>;
 
 // The name, icon and role under which the stream shows in the desktop's mixer.
-Proplist ProgramProperties()
+Proplist ProgramProperties(const StreamIdentity& identity)
 {
     Proplist list(pa_proplist_new());
-    pa_proplist_sets(list.get(), PA_PROP_APPLICATION_NAME, kStreamApplicationName);
-    pa_proplist_sets(list.get(), PA_PROP_APPLICATION_ICON_NAME, kStreamIconName);
-    pa_proplist_sets(list.get(), PA_PROP_MEDIA_ROLE, "music");
+    pa_proplist_sets(list.get(), PA_PROP_APPLICATION_NAME, identity.applicationName.c_str());
+    pa_proplist_sets(list.get(), PA_PROP_APPLICATION_ICON_NAME, identity.iconName.c_str());
+    pa_proplist_sets(list.get(), PA_PROP_MEDIA_ROLE, identity.role.c_str());
     return list;
 }
 
 } // namespace
 
-PlaybackThread::Loop PulseLoop()
+PlaybackThread::Loop PulseLoop(StreamIdentity identity)
 {
-    return [](std::shared_ptr<PlaybackRequests> requests) {
-        PulsePlaybackLoop(std::move(requests)).run();
+    return [identity = std::move(identity)](std::shared_ptr<PlaybackRequests> requests) {
+        PulsePlaybackLoop(std::move(requests), identity).run();
     };
 }
 
-PulsePlaybackLoop::PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests)
-    : requests_(std::move(requests)), mainloop_(pa_mainloop_new()),
+PulsePlaybackLoop::PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests,
+                                     StreamIdentity identity)
+    : requests_(std::move(requests)), identity_(std::move(identity)), mainloop_(pa_mainloop_new()),
       shaper_(requests_->timing.leadIn), retryDelay_(requests_->timing.firstRetryDelay)
 {
     const int wake = requests_->wakeSignal.descriptor();
@@ -183,7 +182,7 @@ bool PulsePlaybackLoop::streamFits() const
 
 void PulsePlaybackLoop::connect()
 {
-    const Proplist properties = ProgramProperties();
+    const Proplist properties = ProgramProperties(identity_);
     context_ = pa_context_new_with_proplist(pa_mainloop_get_api(mainloop_), nullptr,
                                             properties.get());
     if (!context_) {
@@ -203,7 +202,7 @@ void PulsePlaybackLoop::openStream()
 {
     const unsigned rate = shaper_.image()->sampleRate;
     const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, rate, 2};
-    const Proplist properties = ProgramProperties();
+    const Proplist properties = ProgramProperties(identity_);
     stream_ = pa_stream_new_with_proplist(context_, "Tuning tone", &sampleFormat, nullptr,
                                           properties.get());
     if (!stream_) {

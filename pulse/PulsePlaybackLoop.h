@@ -1,8 +1,9 @@
 #pragma once
 
-#include "alsa/PlaybackRequests.h"
-#include "alsa/PlaybackThread.h"
-#include "alsa/ToneShaper.h"
+#include "playback/PlaybackRequests.h"
+#include "playback/PlaybackThread.h"
+#include "playback/StreamIdentity.h"
+#include "playback/ToneShaper.h"
 
 #include <pulse/context.h>
 #include <pulse/mainloop.h>
@@ -44,7 +45,7 @@ namespace tone {
 class PulsePlaybackLoop
 {
 public:
-    explicit PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests);
+    PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests, StreamIdentity identity);
     ~PulsePlaybackLoop();
     PulsePlaybackLoop(const PulsePlaybackLoop&) = delete;
     PulsePlaybackLoop& operator=(const PulsePlaybackLoop&) = delete;
@@ -77,6 +78,7 @@ private:
     static void OnWritable(pa_stream*, std::size_t bytes, void* loop);
 
     const std::shared_ptr<PlaybackRequests> requests_;
+    const StreamIdentity identity_;
     pa_mainloop* mainloop_;
     pa_io_event* wakeEvent_ = nullptr;
     Phase phase_ = Phase::Idle;
@@ -99,7 +101,8 @@ private:
     bool failureLogged_ = false;
 };
 
-// What a PlaybackThread runs to play through the sound server.
-PlaybackThread::Loop PulseLoop();
+// What a PlaybackThread runs to play through the sound server, shown under `identity` in the
+// desktop's mixer.
+PlaybackThread::Loop PulseLoop(StreamIdentity identity);
 
 } // namespace tone

@@ -9,8 +9,8 @@
 
 namespace tone {
 
-PulseSoundService::PulseSoundService()
-    : ThreadedSoundService("sound server", PlaybackTiming{}, PulseLoop())
+PulseSoundService::PulseSoundService(StreamIdentity identity)
+    : ThreadedSoundService("sound server", PlaybackTiming{}, PulseLoop(std::move(identity)))
 {
 }
 

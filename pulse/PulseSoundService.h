@@ -1,20 +1,21 @@
 #pragma once
 
-#include "alsa/ThreadedSoundService.h"
+#include "playback/StreamIdentity.h"
+#include "playback/ThreadedSoundService.h"
 
 #include <chrono>
 
 namespace tone {
 
 // The sound service on a sound server's own protocol: loops tone images into a stream of
-// the PulseAudio server, or of PipeWire's (pipewire-pulse), named "Parvello Jr." in the
+// the PulseAudio server, or of PipeWire's (pipewire-pulse), shown under `identity` in the
 // desktop's mixer. Each change is heard after the stream's short latency, the same for a
 // mute as for an unmute (PulsePlaybackLoop). A server that goes away is reached again once
 // it is back.
 class PulseSoundService final : public ThreadedSoundService
 {
 public:
-    PulseSoundService();
+    explicit PulseSoundService(StreamIdentity identity);
 
     // Whether a sound server answers on the PulseAudio protocol within `timeout`, without
     // starting one.

@@ -29,6 +29,8 @@ namespace {
 
 using tone::AlsaSoundService;
 
+const tone::StreamIdentity kTestIdentity{"Parvello Jr. tests", "parvello"};
+
 // More frames than the pipe, the file plugin's own buffer and the PCM's buffer can hold
 // together: the service can never be further ahead of the test than this.
 constexpr std::size_t kFramesInFlight = 65536;
@@ -201,7 +203,7 @@ protected:
 
     std::deque<Bytes> images_;
     FileSinkOutput output_; // configures ALSA before the service exists
-    std::unique_ptr<AlsaSoundService> service_ = std::make_unique<AlsaSoundService>();
+    std::unique_ptr<AlsaSoundService> service_ = std::make_unique<AlsaSoundService>(kTestIdentity);
     bool played_ = false;
 };
 
@@ -327,7 +329,7 @@ TEST_F(AlsaSoundServiceTest, DestroyingWhilePlayingClosesTheOutput)
     destroying.wait();
     output_.readUntilEnd(std::size_t{1} << 26);
     destroyer.join();
-    service_ = std::make_unique<AlsaSoundService>();
+    service_ = std::make_unique<AlsaSoundService>(kTestIdentity);
     played_ = false;
 }
 
@@ -500,7 +502,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(AlsaSoundServiceVolume, IsFullUntilSetThenWhatWasSet)
 {
     FileSinkOutput output;
-    AlsaSoundService service;
+    AlsaSoundService service(kTestIdentity);
     EXPECT_EQ(service.volume(), kFullVolume);
     for (const std::uint32_t packed : {0x12345678u, 0u, 0xFFFF0000u}) {
         service.setVolume(packed);
@@ -553,7 +555,7 @@ TEST_P(UnusableDevice, RequestsAndDestructionStillReturn)
 
 std::unique_ptr<tone::SoundService> OpenAlsa()
 {
-    return std::make_unique<AlsaSoundService>();
+    return std::make_unique<AlsaSoundService>(kTestIdentity);
 }
 
 constexpr const char* kNoServer = "unix:/nonexistent/parvello/pulse/native";
@@ -573,7 +575,7 @@ INSTANTIATE_TEST_SUITE_P(
                      OpenAlsa, "Cannot open sound output"},
         UnusableCase{"sound_server_that_does_not_answer", "", kNoServer,
                      []() -> std::unique_ptr<tone::SoundService> {
-                         return std::make_unique<tone::PulseSoundService>();
+                         return std::make_unique<tone::PulseSoundService>(kTestIdentity);
                      },
                      "Cannot reach the sound server"}),
     CaseName<UnusableCase>);

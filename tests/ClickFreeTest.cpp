@@ -4,7 +4,7 @@
 #include "WaveImageSupport.h"
 
 #include "alsa/AlsaPlaybackLoop.h"
-#include "alsa/WaveImageReader.h"
+#include "playback/WaveImageReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "FileSinkOutput.h"
 
-#include "alsa/PlaybackRequests.h"
+#include "playback/PlaybackRequests.h"
 
 #include <QFile>
 #include <QtEndian>

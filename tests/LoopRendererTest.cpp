@@ -1,7 +1,7 @@
 #include "NamedCase.h"
 #include "WaveImageSupport.h"
 
-#include "alsa/LoopRenderer.h"
+#include "playback/LoopRenderer.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "FileSinkOutput.h" // Frame
 
 #include "alsa/PcmDevice.h"
-#include "alsa/WakeSignal.h"
+#include "playback/WakeSignal.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 #include "NamedCase.h"
 #include "WaveImageSupport.h"
 
-#include "alsa/WaveImageReader.h"
+#include "playback/WaveImageReader.h"
 
 #include <gtest/gtest.h>
 

@@ -27,6 +27,7 @@ using namespace std::chrono_literals;
 using probe::Clock;
 using probe::MonitorRecorder;
 
+const tone::StreamIdentity kTestIdentity{"Parvello Jr. tests", "parvello"};
 constexpr auto kPace = 3s;
 constexpr int kRestarts = 4;
 // The designed 100 ms, give or take what the sink's blocks and the level's ramps blur.
@@ -89,9 +90,9 @@ TEST_P(RestartTiming, EveryRestartIsHeardAsTheDesignedSilence)
 INSTANTIATE_TEST_SUITE_P(
     Outputs, RestartTiming,
     testing::Values(OutputCase{"sound_server_stream",
-                               [] { return std::make_unique<tone::PulseSoundService>(); }},
+                               [] { return std::make_unique<tone::PulseSoundService>(kTestIdentity); }},
                     OutputCase{"alsa_pulse_plugin",
-                               [] { return std::make_unique<tone::AlsaSoundService>(); }}),
+                               [] { return std::make_unique<tone::AlsaSoundService>(kTestIdentity); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
