@@ -2,13 +2,12 @@
 
 #include <QtGlobal>
 
+#include <pulse/def.h>
 #include <pulse/error.h>
-#include <pulse/proplist.h>
 
 #include <algorithm>
 #include <mutex>
 #include <span>
-#include <thread>
 
 namespace tone {
 
@@ -27,54 +26,29 @@ constexpr auto kRequest = 10ms;
 // How long the owner's going away leaves the fade-out to be heard, well within
 // PlaybackThread::kJoinTimeout.
 constexpr auto kLongestWindDownWhenStopping = 200ms;
-// Without a wake signal, requests are looked for this often.
-constexpr auto kPollWithoutWakeSignal = 10ms;
-
-struct ProplistFree
-{
-    void operator()(pa_proplist* list) const { pa_proplist_free(list); }
-};
-using Proplist = std::unique_ptr<pa_proplist, ProplistFree>;
-
-// The name, icon and role under which the stream shows in the desktop's mixer.
-Proplist ProgramProperties(const StreamIdentity& identity)
-{
-    Proplist list(pa_proplist_new());
-    pa_proplist_sets(list.get(), PA_PROP_APPLICATION_NAME, identity.applicationName.c_str());
-    pa_proplist_sets(list.get(), PA_PROP_APPLICATION_ICON_NAME, identity.iconName.c_str());
-    pa_proplist_sets(list.get(), PA_PROP_MEDIA_ROLE, identity.role.c_str());
-    return list;
-}
+// How long the stream's position is waited for when the wind-down asks for it.
+constexpr auto kPositionTimeout = 20ms;
 
 } // namespace
 
-PlaybackThread::Loop PulseLoop(StreamIdentity identity)
+PlaybackThread::Loop PulseLoop(SoundServerMaker makeServer)
 {
-    return [identity = std::move(identity)](std::shared_ptr<PlaybackRequests> requests) {
-        PulsePlaybackLoop(std::move(requests), identity).run();
+    return [makeServer = std::move(makeServer)](std::shared_ptr<PlaybackRequests> requests) {
+        std::unique_ptr<SoundServer> server = makeServer(requests->wakeSignal.descriptor());
+        PulsePlaybackLoop(std::move(requests), std::move(server)).run();
     };
 }
 
 PulsePlaybackLoop::PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests,
-                                     StreamIdentity identity)
-    : requests_(std::move(requests)), identity_(std::move(identity)), mainloop_(pa_mainloop_new()),
+                                     std::unique_ptr<SoundServer> server)
+    : requests_(std::move(requests)), server_(std::move(server)),
       shaper_(requests_->timing.leadIn), retryDelay_(requests_->timing.firstRetryDelay)
 {
-    const int wake = requests_->wakeSignal.descriptor();
-    if (mainloop_ && wake >= 0) {
-        pa_mainloop_api* api = pa_mainloop_get_api(mainloop_);
-        wakeEvent_ = api->io_new(api, wake, PA_IO_EVENT_INPUT, OnWake, this);
-    }
 }
 
 PulsePlaybackLoop::~PulsePlaybackLoop()
 {
     closeConnection();
-    if (!mainloop_)
-        return;
-    if (wakeEvent_)
-        pa_mainloop_get_api(mainloop_)->io_free(wakeEvent_);
-    pa_mainloop_free(mainloop_);
 }
 
 void PulsePlaybackLoop::run()
@@ -84,16 +58,14 @@ void PulsePlaybackLoop::run()
         step();
         if (phase_ == Phase::Finished)
             break;
-        if (!mainloop_) {
-            // No main loop could be made: nothing can play, but the owner can still go.
-            std::unique_lock lock(r.mutex);
-            r.changed.wait(lock, [&] { return r.stopping; });
-            continue;
-        }
         // Waits for the wake signal, the server or the deadline, and runs what they call for.
-        if (pa_mainloop_prepare(mainloop_, pollTimeout()) < 0 || pa_mainloop_poll(mainloop_) < 0 ||
-            pa_mainloop_dispatch(mainloop_) < 0)
-            std::this_thread::sleep_for(kPollWithoutWakeSignal);
+        const int timeout = pollTimeout();
+        server_->run(timeout < 0 ? std::nullopt
+                                 : std::optional<std::chrono::microseconds>(timeout));
+        // The server asks for frames as soon as the stream is ready.
+        if (stream_ && stream_->state() == ServerStream::State::Ready &&
+            stream_->writableFrames() > 0)
+            write();
     }
     closeConnection();
     const std::lock_guard lock(r.mutex);
@@ -103,6 +75,7 @@ void PulsePlaybackLoop::run()
 
 void PulsePlaybackLoop::step()
 {
+    requests_->wakeSignal.clear();
     {
         const std::lock_guard lock(requests_->mutex);
         takeUpRequest();
@@ -182,85 +155,40 @@ bool PulsePlaybackLoop::streamFits() const
 
 void PulsePlaybackLoop::connect()
 {
-    const Proplist properties = ProgramProperties(identity_);
-    context_ = pa_context_new_with_proplist(pa_mainloop_get_api(mainloop_), nullptr,
-                                            properties.get());
-    if (!context_) {
-        failed("Cannot reach the sound server", PA_ERR_INTERNAL);
-        return;
-    }
-    // Without starting a server of its own: one that does not answer is tried again later.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-        failed("Cannot reach the sound server", pa_context_errno(context_));
-        return;
-    }
-    phase_ = Phase::Connecting;
-    deadline_ = Clock::now() + requests_->timing.stallTimeout;
-}
-
-void PulsePlaybackLoop::openStream()
-{
     const unsigned rate = shaper_.image()->sampleRate;
-    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, rate, 2};
-    const Proplist properties = ProgramProperties(identity_);
-    stream_ = pa_stream_new_with_proplist(context_, "Tuning tone", &sampleFormat, nullptr,
-                                          properties.get());
+    int error = 0;
+    stream_ = server_->connect({rate, kLatency, kRequest, true}, error);
     if (!stream_) {
-        failed("Cannot open a sound server stream", pa_context_errno(context_));
+        failed("Cannot reach the sound server", error);
         return;
     }
     streamRate_ = rate;
-    constexpr auto kServerDefault = static_cast<std::uint32_t>(-1);
-    const auto bytes = [&](std::chrono::microseconds time) {
-        return static_cast<std::uint32_t>(pa_usec_to_bytes(time.count(), &sampleFormat));
-    };
-    const pa_buffer_attr buffer{kServerDefault, bytes(kLatency), kServerDefault, bytes(kRequest),
-                                kServerDefault};
-    bufferFrames_ = buffer.tlength / sizeof(StereoFrame);
     // Nothing goes into the new stream until it asks for frames.
     shaper_.outputEmptied();
     written_ = 0;
     drained_ = false;
-    pa_stream_set_write_callback(stream_, OnWritable, this);
-    const auto flags = static_cast<pa_stream_flags_t>(
-        PA_STREAM_ADJUST_LATENCY | PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE);
-    if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0)
-        failed("Cannot open a sound server stream", pa_context_errno(context_));
+    phase_ = Phase::Connecting;
+    deadline_ = Clock::now() + requests_->timing.stallTimeout;
 }
 
 void PulsePlaybackLoop::checkConnecting()
 {
-    const pa_context_state_t context = pa_context_get_state(context_);
-    if (!PA_CONTEXT_IS_GOOD(context)) {
-        failed("Cannot reach the sound server", pa_context_errno(context_));
+    const ServerStream::State state = stream_->state();
+    if (state == ServerStream::State::Failed) {
+        failed("Cannot reach the sound server", stream_->error());
         return;
     }
-    if (context == PA_CONTEXT_READY && !stream_) {
-        openStream();
-        if (phase_ != Phase::Connecting)
-            return;
+    if (state == ServerStream::State::Ready && shaper_.image()->sampleRate != streamRate_) {
+        // The image changed to another rate while the stream was set up.
+        closeConnection();
+        connect();
+        return;
     }
-    if (stream_) {
-        const pa_stream_state_t stream = pa_stream_get_state(stream_);
-        if (!PA_STREAM_IS_GOOD(stream)) {
-            failed("Cannot open a sound server stream", pa_context_errno(context_));
-            return;
-        }
-        if (stream == PA_STREAM_READY && shaper_.image()->sampleRate != streamRate_) {
-            // The image changed to another rate while the stream was set up.
-            pa_stream_disconnect(stream_);
-            pa_stream_unref(stream_);
-            stream_ = nullptr;
-            openStream();
-            return;
-        }
-        if (stream == PA_STREAM_READY) {
-            if (const pa_buffer_attr* granted = pa_stream_get_buffer_attr(stream_))
-                bufferFrames_ = granted->tlength / sizeof(StereoFrame);
-            phase_ = Phase::Playing;
-            deadline_.reset();
-            return;
-        }
+    if (state == ServerStream::State::Ready) {
+        bufferFrames_ = stream_->bufferFrames();
+        phase_ = Phase::Playing;
+        deadline_.reset();
+        return;
     }
     if (Clock::now() >= *deadline_)
         failed("Cannot reach the sound server", PA_ERR_TIMEOUT);
@@ -268,25 +196,14 @@ void PulsePlaybackLoop::checkConnecting()
 
 void PulsePlaybackLoop::checkConnection()
 {
-    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) ||
-        !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)))
-        failed("Sound server connection failed", pa_context_errno(context_));
+    if (stream_->state() == ServerStream::State::Failed)
+        failed("Sound server connection failed", stream_->error());
 }
 
 void PulsePlaybackLoop::closeConnection()
 {
-    if (stream_) {
-        pa_stream_set_write_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
-    }
+    stream_.reset();
     streamRate_ = 0;
-    if (context_) {
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
-        context_ = nullptr;
-    }
 }
 
 void PulsePlaybackLoop::failed(const char* what, int error)
@@ -305,28 +222,24 @@ void PulsePlaybackLoop::failed(const char* what, int error)
     retryDelay_ = std::min(retryDelay_ * 2, requests_->timing.longestRetryDelay);
 }
 
-void PulsePlaybackLoop::write(std::size_t bytes)
+void PulsePlaybackLoop::write()
 {
     PlaybackRequests& r = *requests_;
-    void* data = nullptr;
-    std::size_t size = bytes;
-    // A failure here shows in the stream's state, which the next step looks at.
-    if (pa_stream_begin_write(stream_, &data, &size) < 0 || !data)
-        return;
-    const std::span out(static_cast<StereoFrame*>(data), size / sizeof(StereoFrame));
+    output_.resize(stream_->writableFrames());
     bool fits = false;
     {
         const std::lock_guard lock(r.mutex);
         takeUpRequest();
         fits = streamFits();
         if (fits)
-            shaper_.render(out, r.levelAt(PlaybackRequests::Clock::now()));
+            shaper_.render(output_, r.levelAt(PlaybackRequests::Clock::now()));
         else
-            shaper_.renderFadeOut(out);
+            shaper_.renderFadeOut(output_);
     }
-    if (pa_stream_write(stream_, data, out.size_bytes(), nullptr, 0, PA_SEEK_RELATIVE) < 0)
+    // A failure here shows in the stream's state, which the next step looks at.
+    if (!stream_->write(output_, std::nullopt))
         return;
-    written_ += out.size();
+    written_ += output_.size();
     if (written_ > bufferFrames_) {
         retryDelay_ = r.timing.firstRetryDelay;
         failureLogged_ = false;
@@ -335,39 +248,27 @@ void PulsePlaybackLoop::write(std::size_t bytes)
         drained_ = true;
 }
 
-std::size_t PulsePlaybackLoop::framesStillQueued() const
+std::size_t PulsePlaybackLoop::framesStillQueued()
 {
-    pa_usec_t latency = 0;
-    int negative = 0;
-    // Until the server has told the stream's timing, as much as the buffer and the sink
+    const std::optional<ServerStream::Position> position = stream_->position(kPositionTimeout);
+    // Until the server has told the stream's position, as much as the buffer and the sink
     // could hold.
-    if (pa_stream_get_latency(stream_, &latency, &negative) < 0)
+    if (!position)
         return 2 * bufferFrames_;
-    const std::size_t queued = negative ? 0 : latency * streamRate_ / 1'000'000;
-    // And a request's worth more, for what the latency was measured before.
+    const auto read = std::min<std::int64_t>(position->read, static_cast<std::int64_t>(written_));
+    const std::size_t queued = written_ - static_cast<std::size_t>(read) +
+                               static_cast<std::size_t>(position->sinkLatency.count()) *
+                                   streamRate_ / 1'000'000;
+    // And a request's worth more, for what the position was measured before.
     return queued + streamRate_ * static_cast<std::size_t>(kRequest.count()) / 1000;
 }
 
 int PulsePlaybackLoop::pollTimeout() const
 {
-    std::chrono::microseconds timeout = std::chrono::microseconds::max();
-    if (deadline_)
-        timeout = std::max(std::chrono::ceil<std::chrono::microseconds>(*deadline_ - Clock::now()),
-                           std::chrono::microseconds::zero());
-    if (!wakeEvent_)
-        timeout = std::min<std::chrono::microseconds>(timeout, kPollWithoutWakeSignal);
-    return timeout == std::chrono::microseconds::max() ? -1 : static_cast<int>(timeout.count());
-}
-
-void PulsePlaybackLoop::OnWake(pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* loop)
-{
-    // The request is taken up by the step that follows this iteration.
-    static_cast<PulsePlaybackLoop*>(loop)->requests_->wakeSignal.clear();
-}
-
-void PulsePlaybackLoop::OnWritable(pa_stream*, std::size_t bytes, void* loop)
-{
-    static_cast<PulsePlaybackLoop*>(loop)->write(bytes);
+    if (!deadline_)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::microseconds>(*deadline_ - Clock::now());
+    return static_cast<int>(std::max(left, std::chrono::microseconds::zero()).count());
 }
 
 } // namespace tone

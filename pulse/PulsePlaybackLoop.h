@@ -1,33 +1,33 @@
 #pragma once
 
+#include "SoundServer.h"
 #include "playback/PlaybackRequests.h"
 #include "playback/PlaybackThread.h"
 #include "playback/StreamIdentity.h"
 #include "playback/ToneShaper.h"
 
-#include <pulse/context.h>
-#include <pulse/mainloop.h>
-#include <pulse/stream.h>
+#include <functional>
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tone {
 
 // The work of the playback thread on a sound server's own protocol (PulseAudio's, which
-// PipeWire serves too through pipewire-pulse): a stream with a short buffer that the server
-// asks to fill, a few milliseconds at a time, with the tone that the requests ask for
-// (shaped by a ToneShaper). Nothing written is ever thrown away, and the stream's whole
-// latency is short, so that a mute and an unmute are heard after the same short time and
-// the silence between them is the one the engine makes. The thread runs its own libpulse
-// main loop, whose calls never block, so that a stopped server cannot hold it up.
+// PipeWire serves too through pipewire-pulse), reached through a SoundServer: a stream with a
+// short buffer that the server asks to fill, a few milliseconds at a time, with the tone that
+// the requests ask for (shaped by a ToneShaper). Nothing written is ever thrown away, and the
+// stream's whole latency is short, so that a mute and an unmute are heard after the same short
+// time and the silence between them is the one the engine makes. The server's calls never
+// block, so that a stopped server cannot hold the thread up.
 //
 // The thread is always in one of these phases:
 // - Idle: no connection, nothing to play; waits for a request.
-// - Connecting: something is to play; `context_`, then `stream_` for the image's rate,
-//   are being set up, until `deadline_` (the stall timeout).
+// - Connecting: something is to play; `stream_` for the image's rate is being set up, until
+//   `deadline_` (the stall timeout).
 // - Playing: the stream runs; each of the server's requests gets the shaper's frames.
 //   `written_` counts what the stream has taken since it was connected.
 // - WindingDown: the stream runs, but nothing is to play on it (a stop, an image at another
@@ -45,7 +45,8 @@ namespace tone {
 class PulsePlaybackLoop
 {
 public:
-    PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests, StreamIdentity identity);
+    PulsePlaybackLoop(std::shared_ptr<PlaybackRequests> requests,
+                      std::unique_ptr<SoundServer> server);
     ~PulsePlaybackLoop();
     PulsePlaybackLoop(const PulsePlaybackLoop&) = delete;
     PulsePlaybackLoop& operator=(const PulsePlaybackLoop&) = delete;
@@ -62,36 +63,30 @@ private:
     void takeUpRequest();
     bool streamFits() const;
     void connect();
-    void openStream();
     void checkConnecting();
     void checkConnection();
     void closeConnection();
     void failed(const char* what, int error);
     // Fills what the server asks for.
-    void write(std::size_t bytes);
+    void write();
     // The frames written that are still to be heard.
-    std::size_t framesStillQueued() const;
+    std::size_t framesStillQueued();
     // Microseconds until the deadline, for the main loop's poll; -1 for none.
     int pollTimeout() const;
 
-    static void OnWake(pa_mainloop_api*, pa_io_event*, int, pa_io_event_flags_t, void* loop);
-    static void OnWritable(pa_stream*, std::size_t bytes, void* loop);
-
     const std::shared_ptr<PlaybackRequests> requests_;
-    const StreamIdentity identity_;
-    pa_mainloop* mainloop_;
-    pa_io_event* wakeEvent_ = nullptr;
+    const std::unique_ptr<SoundServer> server_;
     Phase phase_ = Phase::Idle;
     // The request taken up last, and whether the owner is going away (both as of then).
     std::uint64_t generation_ = 0;
     bool stopping_ = false;
     ToneShaper shaper_;
 
-    pa_context* context_ = nullptr;
-    pa_stream* stream_ = nullptr;
+    std::unique_ptr<ServerStream> stream_;
     unsigned streamRate_ = 0;
     std::size_t bufferFrames_ = 0;
     std::size_t written_ = 0;
+    std::vector<StereoFrame> output_;
     // Set by a request for frames once all that is still to be heard is silence.
     bool drained_ = false;
     std::optional<Clock::time_point> deadline_;
@@ -101,8 +96,11 @@ private:
     bool failureLogged_ = false;
 };
 
-// What a PlaybackThread runs to play through the sound server, shown under `identity` in the
-// desktop's mixer.
-PlaybackThread::Loop PulseLoop(StreamIdentity identity);
+// Makes the sound server that a playback thread plays through; the server's waits end when
+// `wakeDescriptor` becomes readable.
+using SoundServerMaker = std::function<std::unique_ptr<SoundServer>(int wakeDescriptor)>;
+
+// What a PlaybackThread runs to play through the sound servers that `makeServer` makes.
+PlaybackThread::Loop PulseLoop(SoundServerMaker makeServer);
 
 } // namespace tone

@@ -1,5 +1,6 @@
 #include "PulseSoundService.h"
 
+#include "LibpulseServer.h"
 #include "PulsePlaybackLoop.h"
 
 #include <pulse/context.h>
@@ -10,7 +11,10 @@
 namespace tone {
 
 PulseSoundService::PulseSoundService(StreamIdentity identity)
-    : ThreadedSoundService("sound server", PlaybackTiming{}, PulseLoop(std::move(identity)))
+    : ThreadedSoundService("sound server", PlaybackTiming{},
+                           PulseLoop([identity = std::move(identity)](int wakeDescriptor) {
+                               return std::make_unique<LibpulseServer>(identity, wakeDescriptor);
+                           }))
 {
 }
 
