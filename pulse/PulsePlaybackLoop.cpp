@@ -95,6 +95,7 @@ void PulsePlaybackLoop::step()
         case Phase::Connecting:
             if (stopping_ || !shaper_.image()) {
                 closeConnection();
+                deadline_.reset();
                 phase_ = stopping_ ? Phase::Finished : Phase::Idle;
             } else {
                 checkConnecting();
