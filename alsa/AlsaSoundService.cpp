@@ -1,7 +1,7 @@
 #include "AlsaSoundService.h"
 
 #include "AlsaPcmOutput.h"
-#include "AlsaPlaybackLoop.h"
+#include "PcmDeviceOutput.h"
 #include "DesktopStreamName.h"
 
 namespace tone {

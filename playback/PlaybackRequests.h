@@ -68,11 +68,24 @@ struct PlaybackRequests
             return {0, 0};
         return StereoGain::FromPacked(volume);
     }
+    // When levelAt() will come up to the volume asked for without a new request: the moment a
+    // volume that is still settling has stood for timing.unmuteSettle.
+    std::optional<Clock::time_point> levelSettlesAt(Clock::time_point now) const
+    {
+        const std::uint32_t volume = packedVolume.load(std::memory_order_acquire);
+        const Clock::time_point settled =
+            Clock::time_point{Clock::duration(unmutedAt.load(std::memory_order_relaxed))} +
+            timing.unmuteSettle;
+        if (volume != 0 && now < settled)
+            return settled;
+        return std::nullopt;
+    }
 
     std::atomic<std::uint32_t> packedVolume{kFullVolume};
     // When the volume last came up from 0, in Clock's ticks since its epoch.
     std::atomic<Clock::rep> unmutedAt{0};
-    // Raised with every request, so that a wait for the output ends at once.
+    // Raised with every request and every change of volume, so that a wait for the output
+    // ends at once.
     WakeSignal wakeSignal;
 
     std::mutex mutex;

@@ -51,6 +51,8 @@ std::uint32_t PlaybackThread::packedVolume() const
 void PlaybackThread::setPackedVolume(std::uint32_t packedVolume)
 {
     requests_->setPackedVolume(packedVolume);
+    // An output that holds much can replace what it holds with frames at the new level.
+    requests_->wakeSignal.raise();
 }
 
 } // namespace tone

@@ -16,9 +16,10 @@ namespace tone {
 // Turns the looping tone into output frames, a block at a time, as a playback thread asks
 // for them whenever its output has room: the image's frames from where the loop has got to,
 // scaled by a level that follows the volume in a ramp (GainRamp), so that no change clicks.
-// It has no output and no thread; the playback thread calls it with its requests lock held,
-// because it reads the caller's image, and it never reads an image again once play() has
-// replaced it.
+// It has no output and no thread. It reads the caller's image in play() and render() only,
+// which the playback thread therefore calls with its requests lock held, and it never reads
+// an image again once play() has replaced it. It is a value: a copy (ShaperHistory) holds
+// all it needs to go on from where the original stood, without reading a replaced image.
 //
 // What it holds between blocks:
 // - the image (none: silence), the frame of it that comes next, and how fast the level may
@@ -59,8 +60,9 @@ public:
 
     const std::optional<WaveImage>& image() const { return image_; }
     // Whether the last `frames` frames made since the output was emptied (all of them, when
-    // there are fewer) are silent.
+    // there are fewer) are silent, and how many of the last frames made are.
     bool endsInSilence(std::size_t frames) const;
+    std::size_t trailingSilence() const { return trailingSilence_; }
 
 private:
     std::size_t leadInFrames() const;
@@ -72,7 +74,7 @@ private:
     void renderImage(std::span<StereoFrame> out, StereoGain target);
     void countSilence(std::span<const StereoFrame> out);
 
-    const std::chrono::milliseconds leadIn_;
+    std::chrono::milliseconds leadIn_;
     std::optional<WaveImage> image_;
     std::size_t position_ = 0;
     RampShape shape_;

@@ -103,11 +103,13 @@ public:
         return bytes == static_cast<std::size_t>(-1) ? 0 : bytes / sizeof(StereoFrame);
     }
 
-    bool write(std::span<const StereoFrame> frames, std::optional<std::int64_t> at) override
+    bool write(std::span<const StereoFrame> frames, std::size_t replacing) override
     {
-        const auto offset = at ? *at * static_cast<std::int64_t>(sizeof(StereoFrame)) : 0;
+        // A seek relative to the last frames written, which libpulse counts against what the
+        // server has asked for as the server does (unlike an absolute one).
+        const auto offset = -static_cast<std::int64_t>(replacing * sizeof(StereoFrame));
         return stream_ && pa_stream_write(stream_, frames.data(), frames.size_bytes(), nullptr,
-                                          offset, at ? PA_SEEK_ABSOLUTE : PA_SEEK_RELATIVE) >= 0;
+                                          offset, PA_SEEK_RELATIVE) >= 0;
     }
 
     std::optional<Position> position(std::chrono::milliseconds timeout) override

@@ -1,7 +1,7 @@
 #include "PulseSoundService.h"
 
 #include "LibpulseServer.h"
-#include "PulsePlaybackLoop.h"
+#include "StreamOutput.h"
 
 #include <pulse/context.h>
 #include <pulse/mainloop.h>

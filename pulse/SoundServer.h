@@ -51,9 +51,9 @@ public:
     // and how many it takes now.
     virtual std::size_t bufferFrames() const = 0;
     virtual std::size_t writableFrames() const = 0;
-    // Queues `frames` after the last frames written, or from frame `at` on, in place of what
-    // is queued there. False when the stream can take nothing.
-    virtual bool write(std::span<const StereoFrame> frames, std::optional<std::int64_t> at) = 0;
+    // Queues `frames` in place of the last `replacing` frames written (none: after them).
+    // False when the stream can take nothing.
+    virtual bool write(std::span<const StereoFrame> frames, std::size_t replacing) = 0;
     // Asks the server where it has got to, waiting for the answer up to `timeout`; nothing
     // when it did not answer in time.
     virtual std::optional<Position> position(std::chrono::milliseconds timeout) = 0;

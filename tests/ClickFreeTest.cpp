@@ -3,7 +3,7 @@
 #include "StepMeasure.h"
 #include "WaveImageSupport.h"
 
-#include "alsa/AlsaPlaybackLoop.h"
+#include "alsa/PcmDeviceOutput.h"
 #include "playback/WaveImageReader.h"
 
 #include <gtest/gtest.h>

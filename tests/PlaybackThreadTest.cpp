@@ -4,7 +4,7 @@
 #include "WarningLog.h"
 #include "WaveImageSupport.h"
 
-#include "alsa/AlsaPlaybackLoop.h"
+#include "alsa/PcmDeviceOutput.h"
 #include "playback/WaveImageReader.h"
 
 #include <gtest/gtest.h>

@@ -48,23 +48,18 @@ public:
         return script_->bufferFrames_ - std::min(script_->bufferFrames_, script_->queued_.size());
     }
 
-    bool write(std::span<const tone::StereoFrame> frames, std::optional<std::int64_t> at) override
+    bool write(std::span<const tone::StereoFrame> frames, std::size_t replacing) override
     {
         ServerScript& s = *script_;
         const std::lock_guard lock(s.mutex_);
         if (!s.ready_ || s.streamError_ != 0)
             return false;
-        std::size_t skip = 0;
-        if (at) {
-            // What is queued from `at` on is replaced; frames before the read index are
-            // played already and dropped.
-            const std::int64_t from = std::max(*at, s.readIndex_);
-            skip = static_cast<std::size_t>(std::min<std::int64_t>(
-                from - *at, static_cast<std::int64_t>(frames.size())));
-            s.queued_.resize(std::min(s.queued_.size(),
-                                      static_cast<std::size_t>(from - s.readIndex_)));
-        }
-        for (const tone::StereoFrame& frame : frames.subspan(skip))
+        // Frames meant to replace what has been played already are dropped.
+        const std::size_t played = replacing - std::min(replacing, s.queued_.size());
+        s.queued_.resize(s.queued_.size() - std::min(replacing, s.queued_.size()));
+        if (replacing > 0)
+            ++s.replacements_;
+        for (const tone::StereoFrame& frame : frames.subspan(std::min(played, frames.size())))
             s.queued_.push_back({frame.left, frame.right});
         s.changed_.notify_all();
         return true;
@@ -211,6 +206,12 @@ std::size_t ServerScript::connects()
 {
     const std::lock_guard lock(mutex_);
     return connects_;
+}
+
+std::size_t ServerScript::replacements()
+{
+    const std::lock_guard lock(mutex_);
+    return replacements_;
 }
 
 std::size_t ServerScript::runs()

@@ -3,7 +3,7 @@
 #include "FileSinkOutput.h" // Frame
 
 #include "playback/WakeSignal.h"
-#include "pulse/PulsePlaybackLoop.h"
+#include "pulse/StreamOutput.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -52,6 +52,8 @@ public:
     bool waitUntilClosed();
 
     std::size_t connects();
+    // How many writes replaced frames written before.
+    std::size_t replacements();
     std::size_t runs();
     std::size_t openStreams();
     // What the open stream holds from its read index on.
@@ -75,6 +77,7 @@ private:
     bool positionsAnswered_ = true;
     std::size_t connects_ = 0;
     std::size_t runs_ = 0;
+    std::size_t replacements_ = 0;
     // The open stream's state; only one is open at a time.
     int openStreams_ = 0;
     bool ready_ = false;

@@ -7,7 +7,7 @@
 
 #include "playback/PlaybackThread.h"
 #include "playback/WaveImageReader.h"
-#include "pulse/PulsePlaybackLoop.h"
+#include "pulse/StreamOutput.h"
 
 #include <pulse/def.h>
 
