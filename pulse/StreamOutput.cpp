@@ -19,15 +19,6 @@ constexpr auto kPositionTimeout = 20ms;
 
 } // namespace
 
-// Chosen by bench/playback-pulse.sh at PulseAudio 16.1 and PipeWire 0.3.65 null sinks
-// (bench/buffer-options.md). The server asks for frames every quarter second, and sets its
-// sink's latency to the target length less two requests: 5 ms, the sink latency the
-// 30 ms stream before this one had. A change is heard 31 ms (PulseAudio) and 35-40 ms
-// (PipeWire) after it is made (playback_pulse_probe latency).
-const std::chrono::microseconds StreamOutput::kRequest{250'000};
-const std::chrono::microseconds StreamOutput::kTargetLength{2 * 250'000 + 5'000};
-const std::chrono::microseconds StreamOutput::kReplaceMargin{30'000};
-
 StreamOutput::StreamOutput(std::unique_ptr<ServerStream> stream, SoundServer& server,
                            unsigned sampleRate)
     : stream_(std::move(stream)), server_(server), sampleRate_(sampleRate)

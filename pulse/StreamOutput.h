@@ -21,11 +21,13 @@ class StreamOutput final : public PlaybackOutput
 public:
     // What the server is asked for: it keeps kTargetLength queued, asks for frames once
     // kRequest has played, and sets its sink's own latency to what is left over (the
-    // server's classic buffer model, without PA_STREAM_ADJUST_LATENCY).
-    static const std::chrono::microseconds kTargetLength;
-    static const std::chrono::microseconds kRequest;
-    // How far past the server's reading a change starts.
-    static const std::chrono::microseconds kReplaceMargin;
+    // server's classic buffer model, without PA_STREAM_ADJUST_LATENCY): 5 ms, the sink
+    // latency of the 30 ms stream this one replaced. How far past the server's reading a
+    // change starts. Chosen by bench/playback-pulse.sh at PulseAudio 16.1 and PipeWire
+    // 0.3.65 null sinks (bench/buffer-options.md).
+    static constexpr std::chrono::microseconds kRequest{250'000};
+    static constexpr std::chrono::microseconds kTargetLength{2 * kRequest + std::chrono::microseconds(5'000)};
+    static constexpr std::chrono::microseconds kReplaceMargin{30'000};
 
     StreamOutput(std::unique_ptr<ServerStream> stream, SoundServer& server, unsigned sampleRate);
 

@@ -114,16 +114,20 @@ public:
     void run(std::optional<std::chrono::microseconds> timeout) override
     {
         ServerScript& s = *script_;
+        pollfd descriptors[] = {{s.news_.descriptor(), POLLIN, 0}, {wakeDescriptor_, POLLIN, 0}};
         {
             const std::lock_guard lock(s.mutex_);
             ++s.runs_;
+            // Nothing to handle: neither news nor a request is waiting.
+            s.waiting_ = poll(descriptors, 2, 0) == 0;
             s.changed_.notify_all();
         }
-        pollfd descriptors[] = {{s.news_.descriptor(), POLLIN, 0}, {wakeDescriptor_, POLLIN, 0}};
         const int milliseconds =
             timeout ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*timeout).count())
                     : -1;
         poll(descriptors, 2, milliseconds);
+        const std::lock_guard lock(s.mutex_);
+        s.waiting_ = false;
         s.news_.clear();
     }
 
@@ -200,6 +204,18 @@ bool ServerScript::waitUntilClosed()
 {
     Lock lock(mutex_);
     return waitFor(lock, [&] { return openStreams_ == 0; });
+}
+
+bool ServerScript::waitUntilIdle()
+{
+    Lock lock(mutex_);
+    return waitFor(lock, [&] { return waiting_ && queued_.size() == bufferFrames_; });
+}
+
+bool ServerScript::waitForReplacements(std::size_t count)
+{
+    Lock lock(mutex_);
+    return waitFor(lock, [&] { return replacements_ >= count; });
 }
 
 std::size_t ServerScript::connects()

@@ -50,6 +50,11 @@ public:
     // Waits until `count` connections have been asked for, or until none is open.
     bool waitForConnects(std::size_t count);
     bool waitUntilClosed();
+    // Waits until the open stream is full and the playback thread waits in the server with
+    // nothing left to handle.
+    bool waitUntilIdle();
+    // Waits until `count` writes have replaced frames written before.
+    bool waitForReplacements(std::size_t count);
 
     std::size_t connects();
     // How many writes replaced frames written before.
@@ -77,6 +82,7 @@ private:
     bool positionsAnswered_ = true;
     std::size_t connects_ = 0;
     std::size_t runs_ = 0;
+    bool waiting_ = false;
     std::size_t replacements_ = 0;
     // The open stream's state; only one is open at a time.
     int openStreams_ = 0;
