@@ -18,10 +18,12 @@ namespace tone {
 // before it tries a failed output again, and how it starts and unmutes a tone.
 struct PlaybackTiming
 {
-    // An output that takes no frame for this long is taken as lost.
+    // An output that takes no frame for this long is taken as lost, and one that does not
+    // open in this time is given up.
     std::chrono::milliseconds stallTimeout{2000};
     // The pause after the output first fails, doubled after every failure up to the last
-    // figure, until the output has played frames again.
+    // figure, until an output has taken more frames than it holds (PlaybackOutput::hasPlayed)
+    // and so has played some.
     std::chrono::milliseconds firstRetryDelay{100};
     std::chrono::milliseconds longestRetryDelay{2000};
     // The silence before the first sound in an empty output (ToneShaper).

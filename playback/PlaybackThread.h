@@ -13,18 +13,20 @@
 
 namespace tone {
 
-// Owns a thread that loops a WAVE image's data chunk into a sound output: ALSA's PCM
-// (AlsaPlaybackLoop) or a sound server's stream (PulsePlaybackLoop, in pulse/). Both follow
-// PlaybackRequests and shape the tone with a ToneShaper.
+// Owns a thread that loops a WAVE image's data chunk into a sound output, ALSA's PCM or a
+// sound server's stream, as the Loop it is given does (PlaybackLoop): following
+// PlaybackRequests and shaping the tone with a ToneShaper.
 //
 // Thread contract. One other thread, the owner's, makes the requests, one at a time:
 // - play hands the image over under a short lock that the playback thread holds only while
-//   it makes one block of frames from the image (microseconds) or measures a new image for
-//   its ramps (well under a millisecond), and raises a wake signal that ends any wait for
-//   the output. Once play has returned, the image it replaced is never read again. Every
-//   call on the output happens on the playback thread, so play never waits for the output
-//   or the sound server.
-// - setPackedVolume and packedVolume touch atomic values, read once a block.
+//   it makes what its output asks for from the image (a period of ALSA's PCM in about 4 us,
+//   a stream's quarter second in about 35 us, half a second after a change in twice that:
+//   MakeFrames in tone_bench) or measures a new image for its ramps (well under a
+//   millisecond), and raises a wake signal that ends any wait for the output. Once play has
+//   returned, the image it replaced is never read again. Every call on the output happens on
+//   the playback thread, so play never waits for the output or the sound server.
+// - setPackedVolume and packedVolume touch atomic values; setPackedVolume raises the wake
+//   signal too, so that an output that can replace what it holds does so at the new level.
 // - The destructor asks the thread to stop, which fades the tone out and closes the output
 //   (bench/playback-pulse.sh heard the stop complete within 50 ms through the stream and
 //   110 ms through ALSA), and waits for it at most kJoinTimeout. A thread that has not

@@ -39,7 +39,8 @@ public:
     // The output's current packed volume, or nothing when it cannot be read.
     virtual std::optional<std::uint32_t> volume() const = 0;
 
-    // Sets both channel levels at once, with immediate effect on whatever sounds.
+    // Sets both channel levels at once. Whatever sounds follows within the output's latency
+    // (tens of milliseconds), in a ramp short enough not to be heard as one.
     virtual void setVolume(std::uint32_t packedVolume) = 0;
 
     // Blocks the calling thread for the given time.
