@@ -4,7 +4,8 @@
 # start to the first painted window and resident memory, each next to a minimal Qt Widgets
 # window measured in the same run, CPU while a tone loops, and how restarts of the tone are
 # heard (desktop_figures.py); then the restarts again on a session whose sound server is
-# PipeWire. Prints the figures; it is not a test.
+# PipeWire. On both, the program against its server stopped (SIGSTOP), as a hung server
+# behaves (stalled_server.py). Prints the figures; it is not a test.
 #
 #   bench/desktop-figures.sh [ROUNDS]
 #
@@ -40,6 +41,8 @@ for server in pulseaudio pipewire; do
     [ "$server" = pulseaudio ] || figures=(--restarts-only)
     PYTHONPATH=$PWD/tests/end-to-end /usr/bin/python3 bench/desktop_figures.py "$build" \
         "$rounds" "${figures[@]}"
+    PYTHONPATH=$PWD/tests/end-to-end /usr/bin/python3 bench/stalled_server.py "$build" \
+        "$build/app/parvello" "$rounds"
     session_stop
     rm -rf "$work"
     work=

@@ -1,9 +1,9 @@
 """The program against a sound server that stops answering, as a hung server does, on the
-private session of stalled-server.sh:
+private session of desktop-figures.sh:
 
 - start to the first painted window with the server answering, stopped (SIGSTOP) and
   absent, median of ROUNDS each (first_paint_probe);
-- Sound chosen while the server is stopped and Off 0.2 s later, the server resumed 3 s
+- Sound chosen while the server is stopped and Off 0.2 s later, the server resumed 5 s
   after that: the whole program's CPU in each second throughout, then whether the next
   Sound is heard at the sink.
 
