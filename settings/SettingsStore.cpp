@@ -161,6 +161,14 @@ bool SettingsStore::takeLock()
 {
     if (lock_->isLocked())
         return true;
+    // QLockFile reads what stands at the lock's path to tell whether its holder has ended, and
+    // opens it for writing to remove it: through a FIFO either would block for ever, and a
+    // folder or a dangling symlink it can never remove. Since it only ever makes a regular
+    // file there, anything else holds no lock and is set aside as a damaged store is, which
+    // renames it without following it. What cannot be set aside is not waited for.
+    const StoreFile lockPath(lock_->fileName());
+    if (lockPath.holdsOtherThanAFile() && !lockPath.setAside())
+        return true;
     const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
         lockDeadline_.remainingTimeAsDuration());
     return lock_->tryLock(wait) || lock_->error() != QLockFile::LockFailedError;

@@ -68,8 +68,8 @@ public:
     // when the section did not exist and the store could not be written,
     // "'name' の設定に失敗しました" when the section existed, and
     // "ロックファイル <lock file> を取得できないため、設定を保存できませんでした" when another
-    // program held the lock file, or something else stood in its place, for as long as one
-    // store object may wait for it (kLongestLockWait, counted from its opening).
+    // program held the lock file (or left one that cannot be removed) for as long as one store
+    // object may wait for it (kLongestLockWait, counted from its opening).
     void WriteTextSetting(QStringView section, QStringView name, const QString& text);
 
     // Stores the integer as its decimal text.
@@ -82,10 +82,11 @@ public:
 private:
     // Takes the lock file beside the store, as QSettings does, and keeps it until the store is
     // destroyed, so that the values of one save are written together. Gives false only when
-    // the lock is held, or something that is no lock (a folder) stands in its place, until
+    // the lock is held, or a lock file that cannot be removed stands in its place, until
     // lockDeadline_: a lock file that cannot be created at all (a folder that cannot be
     // written, a full disk) is no reason to wait, and whatever the store then cannot do
-    // reports itself.
+    // reports itself. Anything but a regular file at the lock's path (a folder, a FIFO, a
+    // symlink) is set aside first, without waiting.
     bool takeLock();
     void setAside();
 

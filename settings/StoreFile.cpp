@@ -46,6 +46,14 @@ StoreFile::State StoreFile::state() const
     return State::Plausible;
 }
 
+bool StoreFile::holdsOtherThanAFile() const
+{
+    struct stat link
+    {
+    };
+    return lstat(QFile::encodeName(path_).constData(), &link) == 0 && !S_ISREG(link.st_mode);
+}
+
 void StoreFile::createEmpty() const
 {
     QFile file(path_);

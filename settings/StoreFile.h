@@ -35,6 +35,10 @@ public:
 
     State state() const;
 
+    // Whether something other than a regular file stands at the path itself: a folder, a
+    // FIFO, a device or a symlink, whatever it points to.
+    bool holdsOtherThanAFile() const;
+
     // Creates an empty file where nothing is, following no symlink.
     void createEmpty() const;
 

@@ -240,6 +240,14 @@ QByteArray StoreEntry(const QString& path)
     return symlink + "file " + (file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable");
 }
 
+// Makes a FIFO in the store's folder, and a symlink to it at path.
+void LinkToAFifo(const TemporarySettingsFolder& folder, const QString& path)
+{
+    const QString fifo = folder.storeFolder() + "/fifo";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, path));
+}
+
 class DamagedStore : public SettingsWindowTest, public testing::WithParamInterface<DamagedStoreCase>
 {
 protected:
@@ -319,9 +327,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedStoreCase{.name = "fifo_behind_a_symlink",
                          .placeMore =
                              [](const TemporarySettingsFolder& folder) {
-                                 const QString fifo = folder.storeFolder() + "/fifo";
-                                 ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
-                                 ASSERT_TRUE(QFile::link(fifo, folder.storeFile()));
+                                 LinkToAFifo(folder, folder.storeFile());
                              },
                          .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
                          .pitch = "440",
@@ -333,15 +339,37 @@ INSTANTIATE_TEST_SUITE_P(
                                  QFile lock(folder.storeFile() + ".lock");
                                  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
                              }},
-        DamagedStoreCase{
-            .name = "lock_file_that_is_a_folder",
-            .file = kPitch442,
-            .placeMore =
-                [](const TemporarySettingsFolder& folder) {
-                    ASSERT_TRUE(QDir().mkpath(folder.storeFile() + ".lock"));
-                },
-            .closeError =
-                "ロックファイル %1.lock を取得できないため、設定を保存できませんでした."}),
+        // A lock file that is no regular file holds no lock, and is neither waited for nor
+        // opened.
+        DamagedStoreCase{.name = "lock_file_that_is_a_folder",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 ASSERT_TRUE(QDir().mkpath(folder.storeFile() + ".lock"));
+                             }},
+        DamagedStoreCase{.name = "lock_file_that_is_a_fifo",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 const QString lock = folder.storeFile() + ".lock";
+                                 ASSERT_EQ(mkfifo(QFile::encodeName(lock), 0600), 0);
+                             }},
+        DamagedStoreCase{.name = "lock_file_that_is_a_dangling_symlink",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 ASSERT_TRUE(QFile::link(folder.storeFolder() + "/gone",
+                                                         folder.storeFile() + ".lock"));
+                             }},
+        DamagedStoreCase{.name = "oversized_store_beside_a_lock_symlinked_to_a_fifo",
+                         .file = kTooLarge,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 LinkToAFifo(folder, folder.storeFile() + ".lock");
+                             },
+                         .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
+                         .pitch = "440",
+                         .setAside = "file " + kTooLarge}),
     CaseName<DamagedStoreCase>);
 
 // The platform draws a frame around a shown window; its bounds are kept with the frame, so
