@@ -26,10 +26,11 @@ inline constexpr QStringView kApplicationName = u"ParvelloJr";
 // Texts are UTF-8.
 //
 // Each read and write opens the store afresh, so a store object may live across a whole
-// load or save and sees what other instances of the program wrote meanwhile. Every write
-// replaces the file at once, so that its failure is known when the write returns; the first
-// one takes the lock file beside the store, which the store keeps until it is destroyed. Failures
-// raise SettingsError with the message the user sees; a missing section or value is no failure.
+// load or save and sees what other instances of the program wrote meanwhile; QSettings works
+// on a copy of the file (StoreView). Every write replaces the file at once, so that its
+// failure is known when the write returns; the first one takes the lock file beside the store,
+// which the store keeps until it is destroyed. Failures raise SettingsError with the message
+// the user sees; a missing section or value is no failure.
 class SettingsStore
 {
 public:
@@ -59,9 +60,10 @@ public:
     // The stored text, or nothing when the section or the value is missing. Raises
     // "'name' の取得に失敗しました" when the store cannot be read and
     // "'name' のデータ型が不正です" when the value is not text (a number or a byte array
-    // stored by another program). Empty data gives the empty text whatever its type, and a
-    // list (an unquoted comma in a hand-edited file) gives its items joined by commas. The
-    // text ends before its first zero character.
+    // stored by another program, or any value in QSettings' binary serialisation of typed
+    // values, which is never decoded: SerialisedValues). Empty data gives the empty text
+    // whatever its type, and a list (an unquoted comma in a hand-edited file) gives its items
+    // joined by commas. The text ends before its first zero character.
     std::optional<QString> ReadStoredText(QStringView section, QStringView name) const;
 
     // Stores the text, replacing any value of that name. Raises "キー section の作成に失敗しました"

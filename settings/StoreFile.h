@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -7,8 +8,8 @@
 
 namespace settings {
 
-// What stands where the settings store keeps its file, looked at without opening it, so that
-// a FIFO in its place cannot block the program and a device behind a symlink is never
+// What stands where the settings store keeps its file, looked at and read without waiting, so
+// that a FIFO in its place cannot block the program and a device behind a symlink is never
 // written.
 class StoreFile
 {
@@ -38,6 +39,14 @@ public:
     // Whether something other than a regular file stands at the path itself: a folder, a
     // FIFO, a device or a symlink, whatever it points to.
     bool holdsOtherThanAFile() const;
+
+    // The file's contents, or nothing when it is no regular file once symlinks are followed,
+    // is larger than largestSize or cannot be read.
+    std::optional<QByteArray> read(qint64 largestSize) const;
+
+    // Replaces the file (the one a symlink points to, where one stands at the path) by one
+    // holding the contents, all at once: the file stays as it was when that fails.
+    bool replace(const QByteArray& contents) const;
 
     // Creates an empty file where nothing is, following no symlink.
     void createEmpty() const;

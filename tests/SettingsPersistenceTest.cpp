@@ -314,6 +314,16 @@ INSTANTIATE_TEST_SUITE_P(
                          .file = "[Setting]\nF_Sound=" + QByteArray(101, 'x') + "\nPitch=442\n",
                          .startError = "'" + QString(100, u'x') +
                                        "…' は浮動小数点数ではありません."},
+        // Typed values are never decoded: in the program's own values they are of the wrong
+        // type, elsewhere they are kept as their text.
+        DamagedStoreCase{.name = "value_of_an_unknown_type",
+                         .file = "[Setting]\nToneText=@Variant(\\0\\0\\x12\\x34abcd)\nPitch=442\n",
+                         .startError = "'ToneText' のデータ型が不正です."},
+        // The second item of a list, its "@" written as an escape.
+        DamagedStoreCase{
+            .name = "list_of_2147483647_values_in_another_section",
+            .file = "[Other]\nK=\"a,b\", \\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n" +
+                    kPitch442},
         DamagedStoreCase{.name = "junk_before_the_first_section",
                          .file = kJunkFirst,
                          .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
