@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <limits>
 #include <memory>
 
 namespace settings {
@@ -41,6 +42,7 @@ QString StorePath()
 bool IsDamaged(const StoreFile& file)
 {
     switch (file.state()) {
+    case StoreFile::State::Oversized:
     case StoreFile::State::NotASettingsFile:
         return true;
     case StoreFile::State::Plausible: {
@@ -204,7 +206,9 @@ void SettingsStore::WriteTextSetting(QStringView section, QStringView name, cons
         contents = QByteArray();
         break;
     case StoreFile::State::Plausible:
-        contents = file_.read(StoreFile::kLargestPlausibleSize);
+    case StoreFile::State::Oversized:
+        // The program's own writes may take a file past the size that reading allows.
+        contents = file_.read(std::numeric_limits<qint64>::max());
         break;
     case StoreFile::State::NotASettingsFile:
     case StoreFile::State::Unreachable:

@@ -44,9 +44,9 @@ StoreFile::State StoreFile::state() const
         const bool dangling = IsMissing(errno) || errno == ELOOP;
         return dangling ? State::NotASettingsFile : State::Unreachable;
     }
-    if (!S_ISREG(target.st_mode) || target.st_size > kLargestPlausibleSize)
+    if (!S_ISREG(target.st_mode))
         return State::NotASettingsFile;
-    return State::Plausible;
+    return target.st_size > kLargestPlausibleSize ? State::Oversized : State::Plausible;
 }
 
 bool StoreFile::holdsOtherThanAFile() const

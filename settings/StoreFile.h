@@ -14,17 +14,21 @@ namespace settings {
 class StoreFile
 {
 public:
-    // The program's own file holds about 300 bytes; one larger than this was not written by
-    // it, and reading it could take long or, for a deeply nested typed value, crash QSettings.
-    static constexpr qint64 kLargestPlausibleSize = 8 * 1024;
+    // The program's own values take about 300 bytes, and other programs' sections beside them
+    // may grow when QSettings writes them back (a tab as "\t", a byte that is no UTF-8 in a
+    // name as "%UFFFD"). A file larger than this was not written by the program, and each of
+    // the 13 writes of a save would read and write it whole. Writing never looks at the size.
+    static constexpr qint64 kLargestPlausibleSize = 64 * 1024;
 
     enum class State {
         // Neither a file nor a symlink is there (or the folder is missing).
         Missing,
         // A regular file of a plausible size, itself or behind symlinks.
         Plausible,
+        // A regular file larger than kLargestPlausibleSize.
+        Oversized,
         // Not a regular file once symlinks are followed (a folder, a FIFO, a device, a
-        // dangling or looping symlink), or larger than kLargestPlausibleSize.
+        // dangling or looping symlink).
         NotASettingsFile,
         // The path cannot be looked at (a folder on the way may not be searched).
         Unreachable,

@@ -1,6 +1,8 @@
 #include "NamedCase.h"
 #include "SettingsWindowSupport.h"
 
+#include "settings/StoreFile.h"
+
 #include "ui/controls/UserComboBox.h"
 #include "ui/controls/VolumeSlider.h"
 
@@ -297,9 +299,20 @@ TEST_P(DamagedStore, CostsOnlyWhatWasDamagedAndTheWindowStillOpensAndCloses)
     EXPECT_EQ(shownPitch(), c.pitch);
 }
 
+// 300 values of another program's, in 8108 bytes: the program's own values take the file past
+// 8 KiB.
+QByteArray OtherSection()
+{
+    QByteArray section = "[Other]\n";
+    for (int i = 0; i < 300; ++i)
+        section += 'K' + QByteArray::number(i).rightJustified(4, '0') + '=' + QByteArray(20, 'v') + '\n';
+    return section;
+}
+
 const QByteArray kPitch442 = "[Setting]\nPitch=442\n";
 const QByteArray kJunkFirst = "junk\n" + kPitch442;
-const QByteArray kTooLarge = kPitch442 + ';' + QByteArray(8192, 'x') + '\n';
+const QByteArray kTooLarge =
+    kPitch442 + ';' + QByteArray(StoreFile::kLargestPlausibleSize, 'x') + '\n';
 
 INSTANTIATE_TEST_SUITE_P(
     Window, DamagedStore,
@@ -324,6 +337,8 @@ INSTANTIATE_TEST_SUITE_P(
             .name = "list_of_2147483647_values_in_another_section",
             .file = "[Other]\nK=\"a,b\", \\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n" +
                     kPitch442},
+        DamagedStoreCase{.name = "other_section_that_the_save_takes_past_8_kib",
+                         .file = kPitch442 + OtherSection()},
         DamagedStoreCase{.name = "junk_before_the_first_section",
                          .file = kJunkFirst,
                          .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
