@@ -107,81 +107,96 @@ std::optional<QStringList> ItemsOf(const QVariant& value)
     return items;
 }
 
+// For each line looked at, where "@@" goes in; nothing for a line that was not looked at or
+// whose items QSettings split otherwise (which a byte that is no UTF-8 at the end of an item
+// can do).
+using Disarming = std::vector<std::optional<std::vector<qsizetype>>>;
+
+Disarming SerialisedItems(const QSettings& items, const IniLayout& layout)
+{
+    const std::vector<Line>& lines = layout.lines();
+    Disarming disarming(lines.size());
+    for (std::size_t number = 0; number < lines.size(); ++number) {
+        if (!MayHoldSerialisedItem(layout, lines[number]))
+            continue;
+        const std::vector<qsizetype>& starts = lines[number].items;
+        const std::optional<QStringList> read =
+            ItemsOf(items.value(u'#' + QString::number(number)));
+        if (!read || read->size() != static_cast<qsizetype>(starts.size()))
+            continue;
+        std::vector<qsizetype>& serialised = disarming[number].emplace();
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            if (IsSerialised(read->at(static_cast<qsizetype>(i))))
+                serialised.push_back(starts[i]);
+        }
+    }
+    return disarming;
+}
+
+// The text with "@@" before each serialised item, and without the lines that could not be
+// looked at.
+QByteArray Disarmed(const QByteArray& text, const IniLayout& layout, const Disarming& disarming)
+{
+    QByteArray disarmed;
+    qsizetype from = 0;
+    const std::vector<Line>& lines = layout.lines();
+    for (std::size_t number = 0; number < lines.size(); ++number) {
+        const Line& line = lines[number];
+        if (!MayHoldSerialisedItem(layout, line))
+            continue;
+        if (!disarming[number]) {
+            disarmed += QByteArrayView(text).sliced(from, line.start - from);
+            from = line.end;
+            continue;
+        }
+        for (const qsizetype item : *disarming[number]) {
+            disarmed += QByteArrayView(text).sliced(from, item - from);
+            disarmed += "@@";
+            from = item;
+        }
+    }
+    disarmed += QByteArrayView(text).sliced(from);
+    return disarmed;
+}
+
 } // namespace
 
 SerialisedValues::SerialisedValues(const QByteArray& contents, const QString& folder)
 {
     // QSettings skips a byte order mark before the first line only in part: a blank after it
-    // goes into the first name, and a head or a comment right after it is malformed.
+    // goes into the first value's name, and a head or a comment right after it is malformed.
+    // The copy goes without it.
     const QByteArray text = contents.startsWith("\xEF\xBB\xBF") ? contents.sliced(3) : contents;
-    disarmed_ = text;
     const IniLayout layout(text);
     const QByteArray itemsText = ItemsText(text, layout);
-    if (itemsText.isEmpty())
+    if (itemsText.isEmpty()) {
+        disarmed_ = text;
         return;
+    }
     const QString itemsPath = folder + QStringLiteral("/items.conf");
-    if (!WriteScratch(itemsPath, itemsText)) {
-        valid_ = false;
+    valid_ = WriteScratch(itemsPath, itemsText);
+    if (!valid_)
         return;
-    }
+    const QSettings items(itemsPath, QSettings::IniFormat);
+    const Disarming disarming = SerialisedItems(items, layout);
+    valid_ = items.status() != QSettings::AccessError;
+    if (!valid_)
+        return;
 
-    // For each line looked at, where "@@" goes in, or nothing when QSettings split its items
-    // otherwise (which a byte that is no UTF-8 at the end of an item can do).
-    const std::vector<Line>& lines = layout.lines();
-    std::vector<std::optional<std::vector<qsizetype>>> disarm(lines.size());
     std::vector<std::size_t> serialisedLines;
-    {
-        const QSettings items(itemsPath, QSettings::IniFormat);
-        for (std::size_t number = 0; number < lines.size(); ++number) {
-            if (!MayHoldSerialisedItem(layout, lines[number]))
-                continue;
-            const std::vector<qsizetype>& starts = lines[number].items;
-            const std::optional<QStringList> read =
-                ItemsOf(items.value(u'#' + QString::number(number)));
-            if (!read || read->size() != static_cast<qsizetype>(starts.size()))
-                continue;
-            std::vector<qsizetype>& serialised = disarm[number].emplace();
-            for (std::size_t i = 0; i < starts.size(); ++i) {
-                if (IsSerialised(read->at(static_cast<qsizetype>(i))))
-                    serialised.push_back(starts[i]);
-            }
-            if (!serialised.empty())
-                serialisedLines.push_back(number);
-        }
-        if (items.status() == QSettings::AccessError) {
-            valid_ = false;
-            return;
-        }
+    for (std::size_t number = 0; number < disarming.size(); ++number) {
+        if (disarming[number] && !disarming[number]->empty())
+            serialisedLines.push_back(number);
     }
-
     if (!serialisedLines.empty()) {
         const QString namesPath = folder + QStringLiteral("/names.conf");
-        if (!WriteScratch(namesPath, NamesText(layout, serialisedLines))) {
-            valid_ = false;
+        valid_ = WriteScratch(namesPath, NamesText(layout, serialisedLines));
+        if (!valid_)
             return;
-        }
         const QStringList keys = QSettings(namesPath, QSettings::IniFormat).allKeys();
         keys_ = QSet<QString>(keys.begin(), keys.end());
     }
-
-    disarmed_.clear();
-    qsizetype from = 0;
-    for (std::size_t number = 0; number < lines.size(); ++number) {
-        const Line& line = lines[number];
-        if (!MayHoldSerialisedItem(layout, line))
-            continue;
-        if (!disarm[number]) {
-            disarmed_ += QByteArrayView(text).sliced(from, line.start - from);
-            from = line.end;
-            continue;
-        }
-        for (const qsizetype item : *disarm[number]) {
-            disarmed_ += QByteArrayView(text).sliced(from, item - from);
-            disarmed_ += "@@";
-            from = item;
-        }
-    }
-    disarmed_ += QByteArrayView(text).sliced(from);
+    disarmed_ = Disarmed(text, layout, disarming);
 }
 
 } // namespace settings

@@ -21,12 +21,12 @@ namespace settings {
 class SerialisedValues
 {
 public:
-    // Looks at contents; the scratch file goes into folder, and is needed only when a value
+    // Looks at contents; the scratch files go into folder, and are needed only when a value
     // holds an "@" or a backslash.
     SerialisedValues(const QByteArray& contents, const QString& folder);
 
-    // Whether the values could be looked at: false when the scratch file could not be written
-    // or read.
+    // Whether the values could be looked at: false when a scratch file could not be written or
+    // read, and disarmed() is then empty.
     bool isValid() const { return valid_; }
 
     // The contents with "@@" before each serialised item, so that QSettings reads it as the
