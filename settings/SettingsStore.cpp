@@ -1,5 +1,8 @@
 #include "SettingsStore.h"
 
+#include "IniLayout.h"
+#include "StoreView.h"
+
 #include "tone/IntegerText.h"
 
 #include <QDir>
@@ -9,9 +12,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QVariant>
 
+#include <limits>
 #include <memory>
 
 namespace settings {
@@ -28,70 +31,24 @@ QString StorePath()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.config");
-    // Absolute, as the symlink to it in a private folder needs it.
+    // Absolute, so that a message names it in full.
     return QFileInfo(folder + u'/' + kOrganisationName.toString() + u'/' +
                      kApplicationName.toString() + QStringLiteral(".conf"))
         .absoluteFilePath();
 }
-
-// QSettings on the store's file, reached through a symlink in a private folder. QSettings
-// keeps what it has read of a file in a cache of the process, by name, and reads the file
-// again only when its size or its modification time in milliseconds has changed; under its
-// own name, a file that this program replaces twice within a millisecond by contents of the
-// same length would read back stale. A name never used before is read afresh each time. And
-// QSettings takes its lock file beside the name it is given, waiting for it as long as it
-// takes: beside the symlink the lock is private, while the store takes the one beside its
-// file with a wait that ends. QSettings writes by way of QSaveFile, which follows the
-// symlink and replaces the store's file by a new one written beside it.
-class StoreView
-{
-public:
-    explicit StoreView(const QString& storePath) : folder_(PrivateFolderTemplate())
-    {
-        if (!folder_.isValid())
-            return;
-        const QString link = folder_.filePath(QStringLiteral("ParvelloJr.conf"));
-        if (!QFile::link(storePath, link))
-            return;
-        settings_ = std::make_unique<QSettings>(link, QSettings::IniFormat);
-        // QSettings parses the file's sections, and finds a malformed one, only when their
-        // keys are first asked for.
-        (void)settings_->allKeys();
-    }
-
-    // Whether QSettings could read and parse the file (a missing one reads as empty).
-    bool isValid() const { return settings_ && settings_->status() == QSettings::NoError; }
-    // Whether QSettings read the file and found it malformed.
-    bool isUnparseable() const
-    {
-        return settings_ && settings_->status() == QSettings::FormatError;
-    }
-    QSettings& settings() { return *settings_; }
-
-private:
-    // The session's runtime folder is kept in memory, where the lock file that QSettings
-    // writes and syncs to disk at each write costs nothing.
-    static QString PrivateFolderTemplate()
-    {
-        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        const QString parent =
-            !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
-        return parent + QStringLiteral("/parvello-settings-XXXXXX");
-    }
-
-    QTemporaryDir folder_;
-    std::unique_ptr<QSettings> settings_;
-};
 
 // A file that no reading can make sense of. A missing file is created, and one that cannot
 // be reached or read reports itself at each read.
 bool IsDamaged(const StoreFile& file)
 {
     switch (file.state()) {
+    case StoreFile::State::Oversized:
     case StoreFile::State::NotASettingsFile:
         return true;
-    case StoreFile::State::Plausible:
-        return StoreView(file.path()).isUnparseable();
+    case StoreFile::State::Plausible: {
+        const std::optional<QByteArray> contents = file.read(StoreFile::kLargestPlausibleSize);
+        return contents && StoreView(*contents).isUnparseable();
+    }
     case StoreFile::State::Missing:
     case StoreFile::State::Unreachable:
         break;
@@ -119,6 +76,11 @@ bool HasEmptyData(const QVariant& value)
     return value.typeId() == QMetaType::QByteArray && value.toByteArray().isEmpty();
 }
 
+SettingsError WrongTypeError(QStringView name)
+{
+    return SettingsError(QStringLiteral("'%1' のデータ型が不正です").arg(name));
+}
+
 // The text of a stored value. The native format turns a text with an unquoted comma into a
 // list of its items, which is joined again here.
 QString TextOfValue(const QVariant& value, QStringView name)
@@ -131,7 +93,7 @@ QString TextOfValue(const QVariant& value, QStringView name)
     default:
         if (HasEmptyData(value))
             return {};
-        throw SettingsError(QStringLiteral("'%1' のデータ型が不正です").arg(name));
+        throw WrongTypeError(name);
     }
 }
 
@@ -161,6 +123,14 @@ bool SettingsStore::takeLock()
 {
     if (lock_->isLocked())
         return true;
+    // QLockFile reads what stands at the lock's path to tell whether its holder has ended, and
+    // opens it for writing to remove it: through a FIFO either would block for ever, and a
+    // folder or a dangling symlink it can never remove. Since it only ever makes a regular
+    // file there, anything else holds no lock and is set aside as a damaged store is, which
+    // renames it without following it. What cannot be set aside is not waited for.
+    const StoreFile lockPath(lock_->fileName());
+    if (lockPath.holdsOtherThanAFile() && !lockPath.setAside())
+        return true;
     const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
         lockDeadline_.remainingTimeAsDuration());
     return lock_->tryLock(wait) || lock_->error() != QLockFile::LockFailedError;
@@ -189,12 +159,17 @@ std::optional<QString> SettingsStore::ReadStoredText(QStringView section, QStrin
     const QString failed = QStringLiteral("'%1' の取得に失敗しました").arg(name);
     if (state != StoreFile::State::Plausible)
         throw SettingsError(failed);
-    StoreView view(file_.path());
+    const std::optional<QByteArray> contents = file_.read(StoreFile::kLargestPlausibleSize);
+    if (!contents)
+        throw SettingsError(failed);
+    StoreView view(*contents);
     if (!view.isValid())
         throw SettingsError(failed);
     const QString key = Key(section, name);
     if (!view.settings().contains(key))
         return std::nullopt;
+    if (view.wasSerialised(key))
+        throw WrongTypeError(name);
     return TextOfValue(view.settings().value(key), name);
 }
 
@@ -225,26 +200,28 @@ void SettingsStore::WriteTextSetting(QStringView section, QStringView name, cons
     // A failed write cannot tell a section that could not be added from a value that could
     // not be set; the section's presence before the write decides which is reported. A file
     // that could not be read shows no sections. Only a regular file, or none, is written.
-    bool sectionExisted = false;
-    const StoreFile::State state = file_.state();
-    if (state == StoreFile::State::Plausible || state == StoreFile::State::Missing) {
-        StoreView view(file_.path());
+    std::optional<QByteArray> contents;
+    switch (file_.state()) {
+    case StoreFile::State::Missing:
+        contents = QByteArray();
+        break;
+    case StoreFile::State::Plausible:
+    case StoreFile::State::Oversized:
+        // The program's own writes may take a file past the size that reading allows.
+        contents = file_.read(std::numeric_limits<qint64>::max());
+        break;
+    case StoreFile::State::NotASettingsFile:
+    case StoreFile::State::Unreachable:
+        break;
+    }
+    const bool sectionExisted = contents && IniLayout(*contents).hasValuesIn(section);
+    if (contents) {
+        StoreView view(*contents);
         if (view.isValid()) {
-            QSettings& settings = view.settings();
-            sectionExisted = settings.childGroups().contains(section.toString());
-            const QString key = Key(section, name);
-            const std::optional<QVariant> previous =
-                settings.contains(key) ? std::optional(settings.value(key)) : std::nullopt;
-            settings.setValue(key, text);
-            settings.sync();
-            if (settings.status() == QSettings::NoError)
+            view.settings().setValue(Key(section, name), text);
+            const std::optional<QByteArray> changed = view.changedContents();
+            if (changed && file_.replace(*changed))
                 return;
-            // QSettings tries an unwritten change again when it is destroyed; put back what
-            // the file holds instead, so that a write reported as failed stays undone.
-            if (previous)
-                settings.setValue(key, *previous);
-            else
-                settings.remove(key);
         }
     }
     if (sectionExisted)

@@ -26,10 +26,11 @@ inline constexpr QStringView kApplicationName = u"ParvelloJr";
 // Texts are UTF-8.
 //
 // Each read and write opens the store afresh, so a store object may live across a whole
-// load or save and sees what other instances of the program wrote meanwhile. Every write
-// replaces the file at once, so that its failure is known when the write returns; the first
-// one takes the lock file beside the store, which the store keeps until it is destroyed. Failures
-// raise SettingsError with the message the user sees; a missing section or value is no failure.
+// load or save and sees what other instances of the program wrote meanwhile; QSettings works
+// on a copy of the file (StoreView). Every write replaces the file at once, so that its
+// failure is known when the write returns; the first one takes the lock file beside the store,
+// which the store keeps until it is destroyed. Failures raise SettingsError with the message
+// the user sees; a missing section or value is no failure.
 class SettingsStore
 {
 public:
@@ -59,17 +60,18 @@ public:
     // The stored text, or nothing when the section or the value is missing. Raises
     // "'name' の取得に失敗しました" when the store cannot be read and
     // "'name' のデータ型が不正です" when the value is not text (a number or a byte array
-    // stored by another program). Empty data gives the empty text whatever its type, and a
-    // list (an unquoted comma in a hand-edited file) gives its items joined by commas. The
-    // text ends before its first zero character.
+    // stored by another program, or any value in QSettings' binary serialisation of typed
+    // values, which is never decoded: SerialisedValues). Empty data gives the empty text
+    // whatever its type, and a list (an unquoted comma in a hand-edited file) gives its items
+    // joined by commas. The text ends before its first zero character.
     std::optional<QString> ReadStoredText(QStringView section, QStringView name) const;
 
     // Stores the text, replacing any value of that name. Raises "キー section の作成に失敗しました"
     // when the section did not exist and the store could not be written,
     // "'name' の設定に失敗しました" when the section existed, and
     // "ロックファイル <lock file> を取得できないため、設定を保存できませんでした" when another
-    // program held the lock file, or something else stood in its place, for as long as one
-    // store object may wait for it (kLongestLockWait, counted from its opening).
+    // program held the lock file (or left one that cannot be removed) for as long as one store
+    // object may wait for it (kLongestLockWait, counted from its opening).
     void WriteTextSetting(QStringView section, QStringView name, const QString& text);
 
     // Stores the integer as its decimal text.
@@ -82,10 +84,11 @@ public:
 private:
     // Takes the lock file beside the store, as QSettings does, and keeps it until the store is
     // destroyed, so that the values of one save are written together. Gives false only when
-    // the lock is held, or something that is no lock (a folder) stands in its place, until
+    // the lock is held, or a lock file that cannot be removed stands in its place, until
     // lockDeadline_: a lock file that cannot be created at all (a folder that cannot be
     // written, a full disk) is no reason to wait, and whatever the store then cannot do
-    // reports itself.
+    // reports itself. Anything but a regular file at the lock's path (a folder, a FIFO, a
+    // symlink) is set aside first, without waiting.
     bool takeLock();
     void setAside();
 

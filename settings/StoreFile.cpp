@@ -1,10 +1,13 @@
 #include "StoreFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace settings {
 
@@ -41,9 +44,47 @@ StoreFile::State StoreFile::state() const
         const bool dangling = IsMissing(errno) || errno == ELOOP;
         return dangling ? State::NotASettingsFile : State::Unreachable;
     }
-    if (!S_ISREG(target.st_mode) || target.st_size > kLargestPlausibleSize)
+    if (!S_ISREG(target.st_mode))
         return State::NotASettingsFile;
-    return State::Plausible;
+    return target.st_size > kLargestPlausibleSize ? State::Oversized : State::Plausible;
+}
+
+bool StoreFile::holdsOtherThanAFile() const
+{
+    struct stat link
+    {
+    };
+    return lstat(QFile::encodeName(path_).constData(), &link) == 0 && !S_ISREG(link.st_mode);
+}
+
+std::optional<QByteArray> StoreFile::read(qint64 largestSize) const
+{
+    // A FIFO opens at once without a writer, and is then told by its kind.
+    const int descriptor =
+        ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return std::nullopt;
+    }
+    struct stat target
+    {
+    };
+    if (fstat(descriptor, &target) != 0 || !S_ISREG(target.st_mode) || target.st_size > largestSize)
+        return std::nullopt;
+    QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError || contents.size() > largestSize)
+        return std::nullopt;
+    return contents;
+}
+
+bool StoreFile::replace(const QByteArray& contents) const
+{
+    QSaveFile file(path_);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size() &&
+           file.commit();
 }
 
 void StoreFile::createEmpty() const

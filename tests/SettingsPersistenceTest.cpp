@@ -1,6 +1,8 @@
 #include "NamedCase.h"
 #include "SettingsWindowSupport.h"
 
+#include "settings/StoreFile.h"
+
 #include "ui/controls/UserComboBox.h"
 #include "ui/controls/VolumeSlider.h"
 
@@ -240,6 +242,14 @@ QByteArray StoreEntry(const QString& path)
     return symlink + "file " + (file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable");
 }
 
+// Makes a FIFO in the store's folder, and a symlink to it at path.
+void LinkToAFifo(const TemporarySettingsFolder& folder, const QString& path)
+{
+    const QString fifo = folder.storeFolder() + "/fifo";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
+    ASSERT_TRUE(QFile::link(fifo, path));
+}
+
 class DamagedStore : public SettingsWindowTest, public testing::WithParamInterface<DamagedStoreCase>
 {
 protected:
@@ -289,9 +299,20 @@ TEST_P(DamagedStore, CostsOnlyWhatWasDamagedAndTheWindowStillOpensAndCloses)
     EXPECT_EQ(shownPitch(), c.pitch);
 }
 
+// 300 values of another program's, in 8108 bytes: the program's own values take the file past
+// 8 KiB.
+QByteArray OtherSection()
+{
+    QByteArray section = "[Other]\n";
+    for (int i = 0; i < 300; ++i)
+        section += 'K' + QByteArray::number(i).rightJustified(4, '0') + '=' + QByteArray(20, 'v') + '\n';
+    return section;
+}
+
 const QByteArray kPitch442 = "[Setting]\nPitch=442\n";
 const QByteArray kJunkFirst = "junk\n" + kPitch442;
-const QByteArray kTooLarge = kPitch442 + ';' + QByteArray(8192, 'x') + '\n';
+const QByteArray kTooLarge =
+    kPitch442 + ';' + QByteArray(StoreFile::kLargestPlausibleSize, 'x') + '\n';
 
 INSTANTIATE_TEST_SUITE_P(
     Window, DamagedStore,
@@ -306,6 +327,18 @@ INSTANTIATE_TEST_SUITE_P(
                          .file = "[Setting]\nF_Sound=" + QByteArray(101, 'x') + "\nPitch=442\n",
                          .startError = "'" + QString(100, u'x') +
                                        "…' は浮動小数点数ではありません."},
+        // Typed values are never decoded: in the program's own values they are of the wrong
+        // type, elsewhere they are kept as their text.
+        DamagedStoreCase{.name = "value_of_an_unknown_type",
+                         .file = "[Setting]\nToneText=@Variant(\\0\\0\\x12\\x34abcd)\nPitch=442\n",
+                         .startError = "'ToneText' のデータ型が不正です."},
+        // The second item of a list, its "@" written as an escape.
+        DamagedStoreCase{
+            .name = "list_of_2147483647_values_in_another_section",
+            .file = "[Other]\nK=\"a,b\", \\x40Variant(\\0\\0\\0\\t\\x7f\\xff\\xff\\xff)\n" +
+                    kPitch442},
+        DamagedStoreCase{.name = "other_section_that_the_save_takes_past_8_kib",
+                         .file = kPitch442 + OtherSection()},
         DamagedStoreCase{.name = "junk_before_the_first_section",
                          .file = kJunkFirst,
                          .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
@@ -319,9 +352,7 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedStoreCase{.name = "fifo_behind_a_symlink",
                          .placeMore =
                              [](const TemporarySettingsFolder& folder) {
-                                 const QString fifo = folder.storeFolder() + "/fifo";
-                                 ASSERT_EQ(mkfifo(QFile::encodeName(fifo), 0600), 0);
-                                 ASSERT_TRUE(QFile::link(fifo, folder.storeFile()));
+                                 LinkToAFifo(folder, folder.storeFile());
                              },
                          .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
                          .pitch = "440",
@@ -333,15 +364,37 @@ INSTANTIATE_TEST_SUITE_P(
                                  QFile lock(folder.storeFile() + ".lock");
                                  ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
                              }},
-        DamagedStoreCase{
-            .name = "lock_file_that_is_a_folder",
-            .file = kPitch442,
-            .placeMore =
-                [](const TemporarySettingsFolder& folder) {
-                    ASSERT_TRUE(QDir().mkpath(folder.storeFile() + ".lock"));
-                },
-            .closeError =
-                "ロックファイル %1.lock を取得できないため、設定を保存できませんでした."}),
+        // A lock file that is no regular file holds no lock, and is neither waited for nor
+        // opened.
+        DamagedStoreCase{.name = "lock_file_that_is_a_folder",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 ASSERT_TRUE(QDir().mkpath(folder.storeFile() + ".lock"));
+                             }},
+        DamagedStoreCase{.name = "lock_file_that_is_a_fifo",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 const QString lock = folder.storeFile() + ".lock";
+                                 ASSERT_EQ(mkfifo(QFile::encodeName(lock), 0600), 0);
+                             }},
+        DamagedStoreCase{.name = "lock_file_that_is_a_dangling_symlink",
+                         .file = kPitch442,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 ASSERT_TRUE(QFile::link(folder.storeFolder() + "/gone",
+                                                         folder.storeFile() + ".lock"));
+                             }},
+        DamagedStoreCase{.name = "oversized_store_beside_a_lock_symlinked_to_a_fifo",
+                         .file = kTooLarge,
+                         .placeMore =
+                             [](const TemporarySettingsFolder& folder) {
+                                 LinkToAFifo(folder, folder.storeFile() + ".lock");
+                             },
+                         .startError = "読み込めない設定ファイルを %1.damaged に移しました.",
+                         .pitch = "440",
+                         .setAside = "file " + kTooLarge}),
     CaseName<DamagedStoreCase>);
 
 // The platform draws a frame around a shown window; its bounds are kept with the frame, so

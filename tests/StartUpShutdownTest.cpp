@@ -76,8 +76,8 @@ struct LoadErrorCase
     QString octText = "4";
     int instrument = 0;
     int stringButtons = 0;
-    // The store file is a folder, which cannot be read, and a folder in the place of its lock
-    // file keeps it from being set aside.
+    // The store file is a folder, which cannot be read, and every name it could be set aside
+    // under is taken, the last by a folder that is not empty, which no rename replaces.
     bool unreadable = false;
 };
 
@@ -93,7 +93,11 @@ TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
         form.reset();
         ASSERT_TRUE(QFile::remove(settingsFolder.storeFile()));
         ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile()));
-        ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile() + ".lock"));
+        ASSERT_TRUE(QDir().mkpath(settingsFolder.storeFile() + ".damaged"));
+        for (int kept = 2; kept <= 9; ++kept) {
+            const QString name = settingsFolder.storeFile() + ".damaged." + QString::number(kept);
+            ASSERT_TRUE(QDir().mkpath(name + "/kept"));
+        }
         forget();
         start();
     } else {
