@@ -1,6 +1,7 @@
 #include "app/AboutBox.h"
 #include "app/ProgramIcon.h"
 #include "app/SoundOutput.h"
+#include "app/TerminationRequests.h"
 #include "help/HelpViewer.h"
 #include "settings/SettingsStore.h"
 #include "ui/TForm1.h"
@@ -43,6 +44,8 @@ int main(int argc, char* argv[])
 
     // Closing the main window ends the program, whatever other window is open.
     QObject::connect(&Form1, &ui::TForm1::closed, &application, &QApplication::quit);
+    // The session's SIGTERM at logout, Ctrl+C and a closed terminal close the window too.
+    const TerminationRequests terminationRequests(Form1);
     Form1.show();
     return application.exec();
 }
