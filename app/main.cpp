@@ -1,4 +1,5 @@
 #include "app/AboutBox.h"
+#include "app/DisplayPlatform.h"
 #include "app/ProgramIcon.h"
 #include "app/SoundOutput.h"
 #include "app/TerminationRequests.h"
@@ -10,7 +11,9 @@
 
 int main(int argc, char* argv[])
 {
+    PreferXDisplay();
     QApplication application(argc, argv);
+    ForgetDisplayPreference();
     // The program's identity, under which the help viewer keeps its working copy in the
     // user's cache folder. Its title, "Parvello Jr." (ui/ApplicationTitle.h), captions the
     // error display and is not made the display name, which Qt would append to every
