@@ -31,7 +31,7 @@ int ClampedSize(int size)
 }
 
 // A Wayland compositor neither tells a program where its windows are nor lets it place them;
-// Qt reports such a window at the screen's origin.
+// Qt reports such a window's client area at the screen's origin.
 bool PlatformKnowsPositions()
 {
     return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
