@@ -41,8 +41,9 @@ void DesignColours::apply()
         // Only the text colours are set; every other colour still follows the form.
         QPalette palette;
         for (std::size_t i = 0; i < kGroups.size(); ++i)
-            palette.setColor(kGroups[i], QPalette::WindowText,
-                             ReadableOn(fixed.designed[i], face.color(kGroups[i], QPalette::Window)));
+            palette.setColor(
+                kGroups[i], QPalette::WindowText,
+                ReadableOn(fixed.designed[i], face.color(kGroups[i], QPalette::Window)));
         fixed.widget->setPalette(palette);
     }
 }

@@ -116,10 +116,9 @@ void WindowPlacement::keepWithinReach(const QRect& fallback, QSize smallest, int
     const QScreen* primary = QGuiApplication::primaryScreen();
     // A window may span the screens side by side, but not more than their available area.
     const QSize available = primary ? primary->availableVirtualGeometry().size() : bounds.size();
-    const bool sizeUsable = bounds.width() >= smallest.width() &&
-                            bounds.height() >= smallest.height() &&
-                            bounds.width() <= available.width() &&
-                            bounds.height() <= available.height();
+    const bool sizeUsable =
+        bounds.width() >= smallest.width() && bounds.height() >= smallest.height() &&
+        bounds.width() <= available.width() && bounds.height() <= available.height();
     if (!positionsKnown_) {
         if (!sizeUsable)
             setOuterSize(fallback.size());

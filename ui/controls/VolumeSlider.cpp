@@ -67,7 +67,8 @@ private:
         const int right = slider.rect.right();
         painter.save();
         painter.setPen(colour);
-        for (qint64 value = slider.minimum; value <= qint64(slider.maximum) + 1; value += interval) {
+        for (qint64 value = slider.minimum; value <= qint64(slider.maximum) + 1;
+             value += interval) {
             const int shown = int(std::min<qint64>(value, slider.maximum));
             const int y = slider.rect.top() + thumb / 2 +
                           sliderPositionFromValue(slider.minimum, slider.maximum, shown, span,
