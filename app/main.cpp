@@ -1,6 +1,8 @@
 #include "app/AboutBox.h"
+#include "app/DisplayPlatform.h"
 #include "app/ProgramIcon.h"
 #include "app/SoundOutput.h"
+#include "app/TerminationRequests.h"
 #include "help/HelpViewer.h"
 #include "settings/SettingsStore.h"
 #include "ui/TForm1.h"
@@ -9,7 +11,9 @@
 
 int main(int argc, char* argv[])
 {
+    PreferXDisplay();
     QApplication application(argc, argv);
+    ForgetDisplayPreference();
     // The program's identity, under which the help viewer keeps its working copy in the
     // user's cache folder. Its title, "Parvello Jr." (ui/ApplicationTitle.h), captions the
     // error display and is not made the display name, which Qt would append to every
@@ -43,6 +47,8 @@ int main(int argc, char* argv[])
 
     // Closing the main window ends the program, whatever other window is open.
     QObject::connect(&Form1, &ui::TForm1::closed, &application, &QApplication::quit);
+    // The session's SIGTERM at logout, Ctrl+C and a closed terminal close the window too.
+    const TerminationRequests terminationRequests(Form1);
     Form1.show();
     return application.exec();
 }

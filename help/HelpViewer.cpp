@@ -15,6 +15,7 @@
 #include <QHelpSearchResultWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
@@ -30,6 +31,27 @@ QWidget* NamedPage(const char* name, QWidget* parent)
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     return page;
+}
+
+// Opens an entry of a list on one click, as the desktop's help viewers do; Qt's views open one
+// on a double click unless their style says otherwise. Enter still opens the current entry.
+class SingleClickStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+void OpenOnSingleClick(QAbstractItemView& view)
+{
+    auto* style = new SingleClickStyle;
+    style->setParent(&view);
+    view.setStyle(style);
 }
 
 } // namespace
@@ -156,6 +178,7 @@ bool HelpViewer::openCollection()
 
     QHelpContentWidget* contents = engine_->contentWidget();
     contentsPage_->layout()->addWidget(contents);
+    OpenOnSingleClick(*contents);
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpViewer::showPage);
     // The contents are built in the background too; all their topics are shown open.
     connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, contents,
@@ -163,6 +186,7 @@ bool HelpViewer::openCollection()
 
     QHelpIndexWidget* index = engine_->indexWidget();
     indexPage_->layout()->addWidget(index);
+    OpenOnSingleClick(*index);
     connect(keywordFilter_, &QLineEdit::textChanged, index,
             [index](const QString& text) { index->filterIndices(text); });
     connect(keywordFilter_, &QLineEdit::returnPressed, index,

@@ -11,10 +11,13 @@ build_packages=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-tools-dev
 # at a private PulseAudio and a private PipeWire server in turn. The end-to-end test drives
 # the program on a private X server (Xvfb) with real input events, reads its controls back
 # through the accessibility bus and records its sound at a private PulseAudio server; aplay
-# plays a known tone through ALSA when the harness checks itself. bench/desktop-figures.sh, built
-# with the benchmarks, watches the first paint of a window through X's Damage extension.
+# plays a known tone through ALSA when the harness checks itself. A headless Weston, with and
+# without XWayland, and Qt's Wayland platform plugin make the Wayland session that the end-to-end
+# test runs the program under. bench/desktop-figures.sh, built with the benchmarks, watches the
+# first paint of a window through X's Damage extension.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi python3-numpy
+    weston xwayland qt6-wayland
     pulseaudio pulseaudio-utils libasound2-plugins alsa-utils desktop-file-utils appstream
     pipewire pipewire-pulse wireplumber
     libxcb1-dev libxcb-damage0-dev)

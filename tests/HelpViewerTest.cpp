@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QHelpContentWidget>
 #include <QHelpIndexWidget>
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
@@ -92,6 +93,58 @@ TEST_F(HelpViewerTest, KeywordIndexOpensPagesAndStartsAgainEmptyWithTheCursorInI
     EXPECT_EQ(QApplication::focusWidget(), filter);
     EXPECT_EQ(Find<QTextBrowser>(viewer, "helpBrowser")->source(), opened) << "the page stays";
 }
+
+struct ClickCase
+{
+    const char* name;
+    void (HelpViewer::*entry)();
+    // Typed into the keyword index's field first, when not empty.
+    QString keyword;
+    QUrl page;
+};
+
+class HelpViewerClick : public HelpViewerTest, public testing::WithParamInterface<ClickCase>
+{
+};
+
+// As in the desktop's help viewers, a single click on an entry shows its page.
+TEST_P(HelpViewerClick, OneClickOnAnEntryShowsItsPage)
+{
+    HelpViewer viewer(kBuiltCollection);
+    (viewer.*GetParam().entry)();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&viewer));
+    QAbstractItemView* view = nullptr;
+    QModelIndex entry;
+    if (GetParam().keyword.isEmpty()) {
+        auto* contents = viewer.findChild<QHelpContentWidget*>();
+        ASSERT_NE(contents, nullptr);
+        view = contents;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            entry = contents->indexOf(GetParam().page);
+            return entry.isValid() && !contents->visualRect(entry).isEmpty();
+        }));
+    } else {
+        auto* index = viewer.findChild<QHelpIndexWidget*>();
+        ASSERT_NE(index, nullptr);
+        view = index;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return index->model()->rowCount() > 30; }));
+        QTest::keyClicks(Find<QLineEdit>(viewer, "keywordFilter"), GetParam().keyword);
+        entry = index->model()->index(0, 0);
+    }
+    ASSERT_NE(Find<QTextBrowser>(viewer, "helpBrowser")->source(), GetParam().page);
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(entry).center());
+    EXPECT_EQ(Find<QTextBrowser>(viewer, "helpBrowser")->source(), GetParam().page);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HelpCommands, HelpViewerClick,
+    testing::Values(ClickCase{"InTheContents", &HelpViewer::showContents, {},
+                              help_pages::Page(QStringLiteral("presets.html"))},
+                    ClickCase{"InTheKeywordIndex", &HelpViewer::showKeywordSearch,
+                              QStringLiteral("loudness comp"),
+                              help_pages::Page(QStringLiteral("volume.html#compensation"))}),
+    CaseName<ClickCase>);
 
 TEST_F(HelpViewerTest, FullTextSearchFindsAWordThatIsNoKeyword)
 {

@@ -177,7 +177,7 @@ class StoredPlacement : public SettingsWindowTest, public testing::WithParamInte
 {
 };
 
-TEST_P(StoredPlacement, OpensWhereAtLeastPartOfTheWindowIsOnAScreen)
+TEST_P(StoredPlacement, OpensWhereItsTitleBarAndMenuBarCanBeReached)
 {
     ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().topLeft(), QPoint(0, 0));
     startWith("[Locate]\n" + GetParam().locate);
@@ -193,7 +193,10 @@ INSTANTIATE_TEST_SUITE_P(
         PlacementCase{"on_screen", "Top=50\nLeft=60\nWidth=320\nHeight=400\n",
                       QRect(60, 50, 320, 400)},
         PlacementCase{"partly_off_the_left_edge", "Left=-250\n", QRect(-250, 20, 300, 349)},
-        PlacementCase{"partly_above_the_top_edge", "Top=-300\n", QRect(20, -300, 300, 349)},
+        PlacementCase{"title_bar_above_the_top_edge", "Top=-300\n", kDefaultPlacement},
+        PlacementCase{"title_bar_just_above_the_top_edge", "Left=-3\nTop=-30\n", kDefaultPlacement},
+        PlacementCase{"only_a_corner_on_the_screen", "Left=-296\nTop=-345\n", kDefaultPlacement},
+        PlacementCase{"a_sliver_left_on_the_screen", "Left=-280\n", kDefaultPlacement},
         PlacementCase{"just_left_of_the_screen", "Left=-300\nTop=50\nWidth=300\n",
                       kDefaultPlacement},
         PlacementCase{"on_a_removed_monitor", "Left=5000\nTop=50\nWidth=400\nHeight=500\n",

@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "DesignColours.h"
 #include "DesignFonts.h"
 #include "ErrorDisplay.h"
 #include "ShowInFront.h"
@@ -47,6 +48,7 @@ TForm1::TForm1(tone::SoundService& sound, QWidget* parent)
     // resizing the window moves no control.
     ui_->setupUi(this);
     ApplyDesignFonts(*this);
+    new DesignColours(*this);
     fitCaptions();
     // Selecting no entry, as the form does last, empties the instrument box's text; it shows
     // its first entry's text until the stored instrument is restored.

@@ -112,8 +112,9 @@ private:
     std::array<RadioButton*, 6> stringButtons() const;
     // Tunes to open string `string` (1 = leftmost) of the chosen instrument.
     void SelectString(int string);
-    // Brings a window placed entirely off every screen, or at a size that cannot show the
-    // menu bar and the controls or exceeds the screens, back to the default placement.
+    // Brings a window whose title bar or menu bar would stand off every screen, or at a size
+    // that cannot show the menu bar and the controls or exceeds the screens, back to the
+    // default placement.
     void keepWithinReach();
 
     // The controls and the menu, named as the design names them (each is also its object

@@ -157,10 +157,10 @@ void TForm1::keepWithinReach()
     for (const QWidget* control :
          centralWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         controls |= control->geometry();
-    const QSize smallest(controls.right() + 1,
-                         menuBar()->sizeHint().height() + controls.bottom() + 1);
+    const int menuBarHeight = menuBar()->sizeHint().height();
+    const QSize smallest(controls.right() + 1, menuBarHeight + controls.bottom() + 1);
     placement_->keepWithinReach({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight},
-                                smallest);
+                                smallest, menuBarHeight);
 }
 
 } // namespace ui

@@ -30,21 +30,31 @@ int ClampedSize(int size)
     return std::clamp(size, 0, WindowPlacement::kLargestSize);
 }
 
+// A Wayland compositor neither tells a program where its windows are nor lets it place them;
+// Qt reports such a window's client area at the screen's origin.
+bool PlatformKnowsPositions()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 } // namespace
 
-WindowPlacement::WindowPlacement(QWidget& window) : QObject(&window), window_(window)
+WindowPlacement::WindowPlacement(QWidget& window)
+    : QObject(&window), window_(window), positionsKnown_(PlatformKnowsPositions())
 {
     window_.installEventFilter(this);
 }
 
 void WindowPlacement::setTop(int top)
 {
+    placedAt_.setY(top);
     // For a window, move() places the frame's top-left corner.
     window_.move(window_.x(), ClampedEdge(top));
 }
 
 void WindowPlacement::setLeft(int left)
 {
+    placedAt_.setX(left);
     window_.move(ClampedEdge(left), window_.y());
 }
 
@@ -81,28 +91,44 @@ void WindowPlacement::applyOuterSize()
 
 QRect WindowPlacement::outerBounds() const
 {
-    return window_.frameGeometry();
+    const QRect frame = window_.frameGeometry();
+    if (positionsKnown_)
+        return frame;
+    return {placedAt_, frame.size()};
 }
 
-void WindowPlacement::keepWithinReach(const QRect& fallback, QSize smallest)
+bool WindowPlacement::topStripOnAScreen(const QRect& bounds, int menuBarHeight) const
+{
+    const QRect strip(bounds.left(), bounds.top(), bounds.width(),
+                      FrameMargins(window_).top() + menuBarHeight);
+    const int across = std::min(kReachableWidth, strip.width());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        const QRect shown = screen->geometry() & strip;
+        return shown.height() == strip.height() && shown.width() >= across;
+    });
+}
+
+void WindowPlacement::keepWithinReach(const QRect& fallback, QSize smallest, int menuBarHeight)
 {
     // The size set, which a window that Qt keeps larger than its menu bar may not have taken.
     const QRect bounds(outerBounds().topLeft(), outerSize());
     const QScreen* primary = QGuiApplication::primaryScreen();
     // A window may span the screens side by side, but not more than their available area.
     const QSize available = primary ? primary->availableVirtualGeometry().size() : bounds.size();
-    bool usable = bounds.width() >= smallest.width() && bounds.height() >= smallest.height() &&
-                  bounds.width() <= available.width() && bounds.height() <= available.height();
-    if (usable) {
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        usable = std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
-            return screen->geometry().intersects(bounds);
-        });
+    const bool sizeUsable =
+        bounds.width() >= smallest.width() && bounds.height() >= smallest.height() &&
+        bounds.width() <= available.width() && bounds.height() <= available.height();
+    if (!positionsKnown_) {
+        if (!sizeUsable)
+            setOuterSize(fallback.size());
+        return;
     }
-    if (usable)
+    if (sizeUsable && topStripOnAScreen(bounds, menuBarHeight))
         return;
     const QPoint origin = primary ? primary->geometry().topLeft() : QPoint();
     window_.move(fallback.topLeft() + origin);
+    placedAt_ = window_.pos();
     setOuterSize(fallback.size());
 }
 

@@ -7,12 +7,15 @@
    level, with no other gap. Listen for 3 s and step up again: the same mute, then B4 at
    493.88 Hz.
 3. Leave through the menu's Exit: the settings file holds the last tone.
-4. Start it again: it shows "B" and "4".
+4. Start it again: it shows "B" and "4". Step up to C5, move the window to 500,400 and end
+   the program by SIGTERM, as a logout does.
+5. Start it again: the window opens at 500,400 and shows "C" and "5".
 
     parvello_scenario.py PROGRAM OUTPUT_FOLDER
 """
 
 import configparser
+import signal
 import sys
 import time
 from pathlib import Path
@@ -29,6 +32,8 @@ SHORTEST_MUTE_SECONDS, LONGEST_MUTE_SECONDS = 0.070, 0.130
 TONE_SECONDS = 3.0
 # A full-level tone's peak: the tone image's 96 steps around its middle, 256 each on 16 bits.
 FULL_AMPLITUDE = 96 * 256
+# Where the window is moved before the program is ended by SIGTERM.
+MOVED_TO = (500, 400)
 
 
 def expected_amplitude(slider_position):
@@ -117,9 +122,29 @@ def second_run(program_path, out):
         shown = (window.text_of("tone"), window.text_of("oct"))
         if shown != ("B", "4"):
             raise AssertionError(f"the second run shows {shown}, not ('B', '4')")
+        window.step_up()
+        desktop.wait_for("the note to read 'C'", lambda: window.text_of("tone") == "C")
+        desktop.xdotool("windowmove", window.window, *MOVED_TO)
+        desktop.wait_for(f"the window at {MOVED_TO}",
+                         lambda: desktop.extents(window.frame)[:2] == MOVED_TO)
+        # Once, as a logout sends it.
+        program.process.send_signal(signal.SIGTERM)
+        code = program.wait_for_exit()
+        if code != 0:
+            raise AssertionError(f"the program ended with {code} after SIGTERM")
+    desktop.log("the second run shows B 4, and ends by SIGTERM at C 5")
+
+
+def third_run(program_path, out):
+    with desktop.Program([program_path], out / "parvello-third-run.log") as program:
+        window = ParvelloWindow(program)
+        shown = (desktop.extents(window.frame)[:2], window.text_of("tone"), window.text_of("oct"))
+        if shown != (MOVED_TO, "C", "5"):
+            raise AssertionError(f"after SIGTERM the next run shows {shown}, not "
+                                 f"{(MOVED_TO, 'C', '5')}")
         window.exit_through_menu()
         program.wait_for_exit()
-    desktop.log("the second run shows B 4")
+    desktop.log(f"after SIGTERM the window opens at {MOVED_TO} and shows C 5")
 
 
 def main():
@@ -128,6 +153,7 @@ def main():
     out.mkdir(parents=True, exist_ok=True)
     first_run(program_path, out)
     second_run(program_path, out)
+    third_run(program_path, out)
 
 
 if __name__ == "__main__":

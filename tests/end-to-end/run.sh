@@ -4,6 +4,9 @@
 #
 #   run.sh harness PROBE_WINDOW OUTPUT_FOLDER    checks the harness itself
 #   run.sh parvello PROGRAM OUTPUT_FOLDER        drives the program (parvello_scenario.py)
+#   run.sh wayland PROGRAM OUTPUT_FOLDER         runs the program under a Wayland session on
+#                                                Weston, with and without XWayland
+#                                                (wayland_check.py)
 #   run.sh installed BUILD_FOLDER|PACKAGE.deb OUTPUT_FOLDER
 #                                                installs the build or unpacks the package
 #                                                and starts it from its menu entry
@@ -38,6 +41,7 @@ session_start "$work" || exit 1
 case $what in
 harness) driver=harness_check.py ;;
 parvello) driver=parvello_scenario.py ;;
+wayland) driver=wayland_check.py ;;
 installed) driver=installed_check.py ;;
 *)
     echo "unknown check: $what" >&2
