@@ -62,7 +62,8 @@ void StreamOutput::write(std::span<const StereoFrame> frames)
     // A failure shows in the stream's state, which the loop looks at before every step.
     if (!stream_->write(frames, static_cast<std::size_t>(written_ - from)))
         return;
-    written_ = std::max(written_, from + static_cast<std::int64_t>(frames.size()));
+    // The server's write index is now after these frames, wherever it was before.
+    written_ = from + static_cast<std::int64_t>(frames.size());
     replaceFrom_.reset();
 }
 
