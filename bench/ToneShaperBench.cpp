@@ -21,8 +21,9 @@ void MakeFrames(benchmark::State& state, std::size_t frames, std::size_t block, 
     const auto buffer = tone::CreateToneBuffer();
     tone::WriteToneImage(tone::NoteFrequency(440, 10, 4), *buffer);
     const QByteArray& bytes = buffer->data();
-    const auto image = tone::ReadWaveImage(
-        {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    const auto image =
+        tone::ReadWaveImage({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                             static_cast<std::size_t>(bytes.size())});
     tone::ToneShaper shaper(std::chrono::milliseconds(10));
     shaper.play(image);
     tone::ShaperHistory history;

@@ -154,9 +154,11 @@ PlaybackLoop::Phase PlaybackLoop::step(WindingDown& phase)
     // Looks again once the sound still to be heard has been, if the output does not ask
     // for frames before.
     const std::size_t sounding = toBeHeard - std::min(toBeHeard, shaper_.trailingSilence());
-    Clock::time_point silentBy = now + std::chrono::microseconds(std::int64_t{1'000'000} *
-                                                                 static_cast<std::int64_t>(sounding) /
-                                                                 output.sampleRate()) + 1ms;
+    Clock::time_point silentBy =
+        now +
+        std::chrono::microseconds(std::int64_t{1'000'000} * static_cast<std::int64_t>(sounding) /
+                                  output.sampleRate()) +
+        1ms;
     if (phase.giveUpAt)
         silentBy = std::min(silentBy, *phase.giveUpAt);
     output.wait(requests_->wakeSignal, silentBy);

@@ -89,7 +89,10 @@ public:
         return stream == PA_STREAM_READY ? State::Ready : State::Connecting;
     }
 
-    int error() const override { return streamError_ != 0 ? streamError_ : pa_context_errno(context_); }
+    int error() const override
+    {
+        return streamError_ != 0 ? streamError_ : pa_context_errno(context_);
+    }
 
     std::size_t bufferFrames() const override
     {

@@ -29,7 +29,8 @@ ServerPresence FindSoundServer(std::chrono::milliseconds timeout)
             return ServerPresence::Answers;
         if (!PA_CONTEXT_IS_GOOD(state))
             return ServerPresence::Absent;
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return ServerPresence::Silent;
         if (pa_mainloop_prepare(loop.get(), static_cast<int>(left.count())) < 0 ||

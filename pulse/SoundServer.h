@@ -37,7 +37,7 @@ public:
     {
         std::int64_t read = 0; // frames taken from the stream into the sink
         std::chrono::steady_clock::time_point at;
-        bool playing = false; // whether `read` moves on from `at`
+        bool playing = false;                     // whether `read` moves on from `at`
         std::chrono::microseconds sinkLatency{0}; // from a frame's reading to its being heard
     };
 

@@ -52,7 +52,8 @@ std::size_t StreamOutput::wanted()
 {
     if (stream_->state() != ServerStream::State::Ready)
         return 0;
-    const std::size_t replacing = replaceFrom_ ? static_cast<std::size_t>(written_ - *replaceFrom_) : 0;
+    const std::size_t replacing =
+        replaceFrom_ ? static_cast<std::size_t>(written_ - *replaceFrom_) : 0;
     return replacing + stream_->writableFrames();
 }
 

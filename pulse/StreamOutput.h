@@ -26,7 +26,8 @@ public:
     // change starts. Chosen by bench/playback-pulse.sh at PulseAudio 16.1 and PipeWire
     // 0.3.65 null sinks (bench/buffer-options.md).
     static constexpr std::chrono::microseconds kRequest{250'000};
-    static constexpr std::chrono::microseconds kTargetLength{2 * kRequest + std::chrono::microseconds(5'000)};
+    static constexpr std::chrono::microseconds kTargetLength{2 * kRequest +
+                                                             std::chrono::microseconds(5'000)};
     static constexpr std::chrono::microseconds kReplaceMargin{30'000};
 
     StreamOutput(std::unique_ptr<ServerStream> stream, SoundServer& server, unsigned sampleRate);

@@ -101,8 +101,8 @@ public:
         ++s.openStreams_;
         s.ready_ = !s.holding_;
         s.streamError_ = 0;
-        s.bufferFrames_ = static_cast<std::size_t>(request.targetLength.count()) *
-                          request.sampleRate / 1'000'000;
+        s.bufferFrames_ =
+            static_cast<std::size_t>(request.targetLength.count()) * request.sampleRate / 1'000'000;
         s.readIndex_ = 0;
         s.queued_.clear();
         // A stream that is ready at once is asked for frames at once.
@@ -123,8 +123,9 @@ public:
             s.changed_.notify_all();
         }
         const int milliseconds =
-            timeout ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*timeout).count())
-                    : -1;
+            timeout
+                ? static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*timeout).count())
+                : -1;
         poll(descriptors, 2, milliseconds);
         const std::lock_guard lock(s.mutex_);
         s.waiting_ = false;
@@ -181,7 +182,8 @@ std::vector<Frame> ServerScript::consume(std::size_t count)
 {
     const std::lock_guard lock(mutex_);
     const std::size_t taken = std::min(count, queued_.size());
-    std::vector<Frame> frames(queued_.begin(), queued_.begin() + static_cast<std::ptrdiff_t>(taken));
+    std::vector<Frame> frames(queued_.begin(),
+                              queued_.begin() + static_cast<std::ptrdiff_t>(taken));
     queued_.erase(queued_.begin(), queued_.begin() + static_cast<std::ptrdiff_t>(taken));
     readIndex_ += static_cast<std::int64_t>(taken);
     newsLocked();

@@ -91,7 +91,8 @@ constexpr std::size_t Frames(std::chrono::microseconds time)
 // A fade of the tagged images lasts the shortest ramp, 1 ms.
 constexpr std::size_t kTaggedFade = kTaggedRate / 1000 + 1;
 // A change may start up to a block of the tone (5 ms) after the margin.
-constexpr std::size_t kLatestChange = Frames(tone::StreamOutput::kReplaceMargin) + kTaggedRate / 200;
+constexpr std::size_t kLatestChange =
+    Frames(tone::StreamOutput::kReplaceMargin) + kTaggedRate / 200;
 
 // Whether `frames` fade from the loop of tone A within kTaggedFade, never louder than it,
 // and then satisfy `rest` to their end.
@@ -144,9 +145,11 @@ TEST_P(ChangeOnStream, ReplacesWhatTheServerHoldsFromTheMarginOn)
     std::size_t old = 0;
     while (old < after.size() && IsLoop({after[old]}, kToneA, before.size() + old))
         ++old;
-    EXPECT_GE(old, Frames(tone::StreamOutput::kReplaceMargin)) << "frames about to be heard changed";
+    EXPECT_GE(old, Frames(tone::StreamOutput::kReplaceMargin))
+        << "frames about to be heard changed";
     EXPECT_LE(old, kLatestChange) << "the change comes late";
-    EXPECT_TRUE(GetParam().changed({after.begin() + static_cast<std::ptrdiff_t>(old), after.end()}));
+    EXPECT_TRUE(
+        GetParam().changed({after.begin() + static_cast<std::ptrdiff_t>(old), after.end()}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
