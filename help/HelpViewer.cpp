@@ -3,7 +3,7 @@
 #include "help/HelpBrowser.h"
 #include "help/HelpCache.h"
 #include "help/HelpPages.h"
-#include "ui/ApplicationTitle.h"
+#include "identity/ProgramIdentity.h"
 #include "ui/ShowInFront.h"
 
 #include <QHelpContentWidget>
@@ -60,7 +60,7 @@ HelpViewer::HelpViewer(QString collectionPath, QWidget* parent)
     : QMainWindow(parent, Qt::Window), collectionPath_(std::move(collectionPath))
 {
     setObjectName(QStringLiteral("HelpViewer"));
-    setWindowTitle(QString::fromUtf8(ui::kApplicationTitle) + QStringLiteral(" Help"));
+    setWindowTitle(QString::fromUtf8(identity::kApplicationTitle) + QStringLiteral(" Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
 }
 

@@ -9,8 +9,8 @@ scripts/install-deps.sh "${build_packages[@]}" "${package_packages[@]}"
 cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DBUILD_TESTING=OFF -DPARVELLO_BUILD_BENCHMARKS=OFF
 cmake --build build/package -j "$(nproc)"
-desktop-file-validate packaging/parvello.desktop
-appstreamcli validate --no-net packaging/com.veltrane.ParvelloJr.metainfo.xml
+desktop-file-validate build/package/packaging/parvello.desktop
+appstreamcli validate --no-net build/package/packaging/com.veltrane.ParvelloJr.metainfo.xml
 (cd build/package && cpack -G DEB)
 package=$(ls build/package/parvello_*.deb)
 # The packaged program, unpacked, started from its menu entry on a private X session.
