@@ -1,10 +1,10 @@
 #include "help/HelpViewer.h"
 
+#include "desktop/ShowInFront.h"
 #include "help/HelpBrowser.h"
 #include "help/HelpCache.h"
 #include "help/HelpPages.h"
 #include "identity/ProgramIdentity.h"
-#include "ui/ShowInFront.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -228,5 +228,5 @@ void HelpViewer::showProblem(const QString& problem)
 
 void HelpViewer::present()
 {
-    ui::ShowInFront(*this);
+    desktop::ShowInFront(*this);
 }

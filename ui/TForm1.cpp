@@ -3,7 +3,6 @@
 #include "DesignColours.h"
 #include "DesignFonts.h"
 #include "ErrorDisplay.h"
-#include "ShowInFront.h"
 #include "StringPresetTable.h"
 #include "WindowPlacement.h"
 #include "controls/AutoSizeLabel.h"
@@ -15,6 +14,7 @@
 #include "controls/UserComboBox.h"
 #include "controls/VolumeSlider.h"
 
+#include "desktop/ShowInFront.h"
 #include "tone/NoteNames.h"
 #include "tone/ReferencePitch.h"
 #include "tone/TonePlayback.h"
@@ -322,7 +322,7 @@ void TForm1::M_ExitClick()
 void TForm1::About1Click()
 {
     if (AboutBox)
-        ShowInFront(*AboutBox);
+        desktop::ShowInFront(*AboutBox);
 }
 
 void TForm1::Contents1Click()
