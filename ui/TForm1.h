@@ -101,6 +101,8 @@ private:
     // at the slider's volume.
     void Tone_Sound(long double frequency);
 
+    // The window's outer bounds as TForm1.ui designs them, frame included.
+    QRect designedBounds() const;
     // Steps of the construction.
     void fitCaptions();
     void trackMenuMarks();
