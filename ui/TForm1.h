@@ -52,8 +52,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-    // The tone engine's state, for a subclass that follows the window from inside, as the
-    // window tests do.
+    // The tone engine's state, for a subclass that reads what no control shows and sets what
+    // no user action reaches, as the window tests' fixture does.
     tone::ToneState& toneState() { return state_; }
 
 private:
