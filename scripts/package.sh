@@ -16,11 +16,12 @@ cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake --build build/package -j "$(nproc)"
-desktop-file-validate build/package/packaging/parvello.desktop
-appstreamcli validate --no-net build/package/packaging/com.veltrane.ParvelloJr.metainfo.xml
-rm -f build/package/parvello_*.deb
+# The menu entry and the description as the build wrote them from the program's identity.
+desktop-file-validate build/package/packaging/*.desktop
+appstreamcli validate --no-net build/package/packaging/*.metainfo.xml
+rm -f build/package/*.deb
 (cd build/package && cpack -G DEB)
-package=$(ls build/package/parvello_*.deb)
+package=$(ls build/package/*.deb)
 # Any error, warning or note, the informational ones included, fails the build.
 lintian --display-info --fail-on error,warning,info "$package"
 # The packaged program, unpacked, started from its menu entry on a private X session.
