@@ -3,7 +3,6 @@
 #include "app/ProgramIcon.h"
 #include "app/ProgramVersion.h"
 #include "ui/DesignFonts.h"
-#include "ui/ShowInFront.h"
 
 #include "ui_AboutBox.h"
 
@@ -30,11 +29,6 @@ TAboutBox::TAboutBox(QWidget* parent)
 }
 
 TAboutBox::~TAboutBox() = default;
-
-void TAboutBox::showInFront()
-{
-    ui::ShowInFront(*this);
-}
 
 void TAboutBox::setVisible(bool visible)
 {

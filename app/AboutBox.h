@@ -11,10 +11,11 @@ class TAboutBox;
 // The About box: a small modeless dialog that names the product and its version, laid out in
 // AboutBox.ui.
 //
-// It is created once, hidden, and shown on demand with showInFront(). OK, Enter and the
-// close box hide it without destroying it, so it comes back where the user left it; Escape
-// does nothing, as the box has no cancel button. It never keeps the application running:
-// closing the main window ends the program even while the box is visible.
+// It is created once, hidden, and shown on demand in front of the other windows
+// (desktop::ShowInFront), leaving the main window usable. OK, Enter and the close box hide it
+// without destroying it, so it comes back where the user left it; Escape does nothing, as the
+// box has no cancel button. It never keeps the application running: closing the main window
+// ends the program even while the box is visible.
 class TAboutBox : public QDialog
 {
     Q_OBJECT
@@ -23,11 +24,8 @@ public:
     explicit TAboutBox(QWidget* parent = nullptr);
     ~TAboutBox() override;
 
-    // Makes the box visible and brings it to the front, leaving the main window usable.
-    // The first showing places it at the centre of the screen; a box that is already
-    // visible is only raised.
-    void showInFront();
-
+    // The first showing places the box at the centre of the screen; from then on it keeps
+    // wherever it was last.
     void setVisible(bool visible) override;
 
 public slots:

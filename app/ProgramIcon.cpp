@@ -3,5 +3,5 @@
 QIcon ProgramIcon()
 {
     // A PNG rendered from icons/parvello.svg at build time and embedded as a resource.
-    return QIcon(QStringLiteral(":/icons/parvello-32.png"));
+    return QIcon(QStringLiteral(PARVELLO_PROGRAM_ICON_RESOURCE));
 }

@@ -8,7 +8,6 @@
 #include "pulse/LibpulseServer.h"
 #include "pulse/ServerPresence.h"
 #include "pulse/StreamOutput.h"
-#include "ui/ApplicationTitle.h"
 
 #include <optional>
 
@@ -18,12 +17,6 @@ namespace {
 // and is played through once it answers.
 constexpr std::chrono::milliseconds kServerAnswerTimeout{300};
 const std::string kAlsaDevice = "default";
-
-// The name and icon under which the program's sound shows in the desktop's mixer.
-tone::StreamIdentity ProgramStreamIdentity()
-{
-    return {ui::kApplicationTitle, "parvello"};
-}
 
 // Plays into the sound server's stream, or into ALSA where no server is there, as found when
 // the first output is opened.
@@ -67,5 +60,5 @@ private:
 
 std::unique_ptr<tone::SoundService> OpenSoundOutput()
 {
-    return std::make_unique<DesktopSoundService>(ProgramStreamIdentity());
+    return std::make_unique<DesktopSoundService>(tone::ProgramStreamIdentity());
 }

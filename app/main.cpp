@@ -4,7 +4,7 @@
 #include "app/SoundOutput.h"
 #include "app/TerminationRequests.h"
 #include "help/HelpViewer.h"
-#include "settings/SettingsStore.h"
+#include "identity/ProgramIdentity.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -15,12 +15,12 @@ int main(int argc, char* argv[])
     QApplication application(argc, argv);
     ForgetDisplayPreference();
     // The program's identity, under which the help viewer keeps its working copy in the
-    // user's cache folder. Its title, "Parvello Jr." (ui/ApplicationTitle.h), captions the
-    // error display and is not made the display name, which Qt would append to every
+    // user's cache folder. Its title, "Parvello Jr." (identity::kApplicationTitle), captions
+    // the error display and is not made the display name, which Qt would append to every
     // window's caption.
-    QApplication::setOrganizationName(settings::kOrganisationName.toString());
-    QApplication::setApplicationName(settings::kApplicationName.toString());
-    QGuiApplication::setDesktopFileName(QStringLiteral("parvello"));
+    QApplication::setOrganizationName(QString::fromUtf8(identity::kOrganisationName));
+    QApplication::setApplicationName(QString::fromUtf8(identity::kApplicationName));
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(identity::kDesktopId));
     application.setWindowIcon(ProgramIcon());
 
     const std::unique_ptr<tone::SoundService> sound = OpenSoundOutput();
@@ -28,7 +28,7 @@ int main(int argc, char* argv[])
     ui::TForm1 Form1(*sound);
     TAboutBox AboutBox;
     Form1.setAboutBox(&AboutBox);
-    // The help collection "Parvello.hlp" (help/HelpFilePath.h); the viewer is built on first
+    // The help collection "Parvello.hlp" (identity::kHelpFileName); the viewer is built on first
     // use, so that start-up does not pay for the help engine.
     HelpViewer help;
     Form1.setHelpHandler([&help](ui::HelpCommand command) {

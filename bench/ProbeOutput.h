@@ -2,7 +2,6 @@
 
 #include "alsa/AlsaSoundService.h"
 #include "pulse/PulseSoundService.h"
-#include "ui/ApplicationTitle.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,18 +15,12 @@ namespace probe {
 // ALSA's default PCM, here reaching the server through ALSA's pulse plugin.
 inline std::string outputName = "stream";
 
-// The name and icon that the program's own sound shows under.
-inline tone::StreamIdentity Identity()
-{
-    return {ui::kApplicationTitle, "parvello"};
-}
-
 inline std::unique_ptr<tone::SoundService> OpenOutput()
 {
     if (outputName == "stream")
-        return std::make_unique<tone::PulseSoundService>(Identity());
+        return std::make_unique<tone::PulseSoundService>(tone::ProgramStreamIdentity());
     if (outputName == "alsa")
-        return std::make_unique<tone::AlsaSoundService>(Identity());
+        return std::make_unique<tone::AlsaSoundService>(tone::ProgramStreamIdentity());
     std::fprintf(stderr, "unknown sound output %s: stream or alsa\n", outputName.c_str());
     std::exit(2);
 }

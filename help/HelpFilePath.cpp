@@ -1,5 +1,7 @@
 #include "help/HelpFilePath.h"
 
+#include "identity/ProgramIdentity.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -7,9 +9,10 @@
 QString HelpFilePathIn(const QString& programFolder)
 {
     const QDir folder(programFolder);
-    const QString besideProgram = folder.absoluteFilePath(QLatin1String(HelpFileName));
-    const QString installed = QDir::cleanPath(
-        folder.absoluteFilePath(QStringLiteral("../share/parvello/") + HelpFileName));
+    const QString fileName = QString::fromUtf8(identity::kHelpFileName);
+    const QString besideProgram = folder.absoluteFilePath(fileName);
+    const QString installed = QDir::cleanPath(folder.absoluteFilePath(
+        QStringLiteral("../share/") + QString::fromUtf8(identity::kDesktopId) + u'/' + fileName));
     for (const QString& candidate : {besideProgram, installed}) {
         if (QFileInfo(candidate).isFile())
             return candidate;

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "identity/ProgramIdentity.h"
+
 #include <QString>
 #include <QUrl>
 
-// Where the help's pages live inside the collection: the namespace and virtual folder of
-// content/parvello.qhp.
+// Where the help's pages live inside the collection: the namespace and virtual folder that
+// the help project gives them.
 namespace help_pages {
 
 inline QUrl Page(const QString& fileName)
 {
-    return QUrl(QStringLiteral("qthelp://com.veltrane.parvellojr/doc/") + fileName);
+    return QUrl(QStringLiteral("qthelp://") + QString::fromUtf8(identity::kHelpNamespace) + u'/' +
+                QString::fromUtf8(identity::kHelpFolder) + u'/' + fileName);
 }
 
 // The first page, shown with the contents.

@@ -1,10 +1,10 @@
 #include "help/HelpViewer.h"
 
+#include "desktop/ShowInFront.h"
 #include "help/HelpBrowser.h"
 #include "help/HelpCache.h"
 #include "help/HelpPages.h"
-#include "ui/ApplicationTitle.h"
-#include "ui/ShowInFront.h"
+#include "identity/ProgramIdentity.h"
 
 #include <QHelpContentWidget>
 #include <QHelpEngine>
@@ -60,7 +60,7 @@ HelpViewer::HelpViewer(QString collectionPath, QWidget* parent)
     : QMainWindow(parent, Qt::Window), collectionPath_(std::move(collectionPath))
 {
     setObjectName(QStringLiteral("HelpViewer"));
-    setWindowTitle(QString::fromUtf8(ui::kApplicationTitle) + QStringLiteral(" Help"));
+    setWindowTitle(QString::fromUtf8(identity::kApplicationTitle) + QStringLiteral(" Help"));
     setAttribute(Qt::WA_QuitOnClose, false);
 }
 
@@ -228,5 +228,5 @@ void HelpViewer::showProblem(const QString& problem)
 
 void HelpViewer::present()
 {
-    ui::ShowInFront(*this);
+    desktop::ShowInFront(*this);
 }

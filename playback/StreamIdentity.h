@@ -1,5 +1,7 @@
 #pragma once
 
+#include "identity/ProgramIdentity.h"
+
 #include <string>
 
 namespace tone {
@@ -10,7 +12,13 @@ struct StreamIdentity
 {
     std::string applicationName;
     std::string iconName;
-    std::string role = "music";
+    std::string role = identity::kStreamRole;
 };
+
+// The program's own.
+inline StreamIdentity ProgramStreamIdentity()
+{
+    return {identity::kStreamName, identity::kIconName, identity::kStreamRole};
+}
 
 } // namespace tone

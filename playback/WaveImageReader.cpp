@@ -27,7 +27,7 @@ public:
     }
     bool idAt(std::uint64_t offset, std::string_view id) const
     {
-        return has(offset, 4) && std::equal(id.begin(), id.end(), bytes_.begin() + offset);
+        return has(offset, id.size()) && std::equal(id.begin(), id.end(), bytes_.begin() + offset);
     }
     std::uint16_t u16At(std::uint64_t offset) const
     {
@@ -81,10 +81,12 @@ bool ReadFormat(const ByteReader& riff, std::uint64_t offset, std::uint32_t size
 std::optional<WaveImage> ReadWaveImage(std::span<const std::uint8_t> image)
 {
     const ByteReader bytes(image);
-    if (!bytes.has(0, kRiffHeaderSize) || !bytes.idAt(0, "RIFF") || !bytes.idAt(8, "WAVE"))
+    if (!bytes.has(0, kRiffHeaderSize) || !bytes.idAt(0, wave::kRiffId) ||
+        !bytes.idAt(wave::kFormTypeOffset, wave::kWaveFormType))
         return std::nullopt;
     // The RIFF size counts the bytes after its own field; all chunks must lie within them.
-    const std::uint64_t riffEnd = std::uint64_t{kChunkHeaderSize} + bytes.u32At(4);
+    const std::uint64_t riffEnd =
+        std::uint64_t{kChunkHeaderSize} + bytes.u32At(wave::kRiffSizeOffset);
     if (!bytes.has(0, riffEnd))
         return std::nullopt;
     const ByteReader riff(image.first(riffEnd));
@@ -98,11 +100,11 @@ std::optional<WaveImage> ReadWaveImage(std::span<const std::uint8_t> image)
         const std::uint64_t body = offset + kChunkHeaderSize;
         if (!riff.has(body, size))
             return std::nullopt;
-        if (riff.idAt(offset, "fmt ")) {
+        if (riff.idAt(offset, wave::kFormatId)) {
             if (haveFormat || !ReadFormat(riff, body, size, result))
                 return std::nullopt;
             haveFormat = true;
-        } else if (riff.idAt(offset, "data")) {
+        } else if (riff.idAt(offset, wave::kDataId)) {
             if (!haveFormat || size == 0 || size % result.bytesPerFrame() != 0)
                 return std::nullopt;
             result.data = riff.sub(body, size);

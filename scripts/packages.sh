@@ -21,9 +21,10 @@ test_packages=(libgtest-dev libgmock-dev libbenchmark-dev
     pulseaudio pulseaudio-utils libasound2-plugins alsa-utils desktop-file-utils appstream
     pipewire pipewire-pulse wireplumber
     libxcb1-dev libxcb-damage0-dev)
-# What scripts/package.sh adds: dpkg-shlibdeps finds the package's library dependencies,
-# and the validators check its menu entry and software-centre description (the tests
-# check them too).
-package_packages=(dpkg-dev desktop-file-utils appstream)
+# What scripts/package.sh adds: dpkg-shlibdeps finds the package's library dependencies and
+# dpkg-buildflags gives Debian's hardening flags, the validators check its menu entry and
+# software-centre description (the tests check them too), and lintian checks the package as
+# Debian checks its own.
+package_packages=(dpkg-dev desktop-file-utils appstream lintian)
 # What bench/playback-pulse.sh adds to run: SoX for comparison.
 bench_packages=(pulseaudio pulseaudio-utils libasound2-plugins sox libsox-fmt-alsa)

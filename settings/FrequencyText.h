@@ -1,14 +1,16 @@
 #pragma once
 
+#include "tone/StartTone.h"
+
 #include <QLocale>
 #include <QString>
 #include <QStringView>
 
 namespace settings {
 
-// A frequency that is infinite or not a number is written as this value instead, because
-// its text would not read back as a frequency.
-inline constexpr long double kFrequencyForNonFiniteValues = 440.0L;
+// A frequency that is infinite or not a number is written as the frequency a run starts with
+// instead, because its text would not read back as a frequency.
+inline constexpr long double kFrequencyForNonFiniteValues = tone::kStartFrequency;
 
 // The text of a frequency in hertz: rounded to 15 significant digits, written without
 // trailing zeros or a trailing decimal separator, with the locale's decimal separator (so

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // Where the program keeps what it remembers between runs: two sections of named text values,
-// and what a load gives for a missing placement or instrument. A missing tone value leaves the
-// window and the tone state as they start.
+// and what a load gives for a missing position or instrument. A missing size or tone value
+// leaves the window and the tone state as they start.
 namespace settings {
 
 // The main window's outer bounds, in screen pixels.
@@ -17,8 +17,6 @@ inline constexpr QStringView kWidthName = u"Width";
 inline constexpr QStringView kHeightName = u"Height";
 inline constexpr std::int32_t kDefaultTop = 20;
 inline constexpr std::int32_t kDefaultLeft = 20;
-inline constexpr std::int32_t kDefaultWidth = 300;
-inline constexpr std::int32_t kDefaultHeight = 349;
 
 // The last tone and the controls that chose it.
 inline constexpr QStringView kSettingSection = u"Setting";

@@ -3,6 +3,7 @@
 #include "IniLayout.h"
 #include "StoreView.h"
 
+#include "identity/ProgramIdentity.h"
 #include "tone/IntegerText.h"
 
 #include <QDir>
@@ -32,8 +33,8 @@ QString StorePath()
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.config");
     // Absolute, so that a message names it in full.
-    return QFileInfo(folder + u'/' + kOrganisationName.toString() + u'/' +
-                     kApplicationName.toString() + QStringLiteral(".conf"))
+    return QFileInfo(folder + u'/' + QString::fromUtf8(identity::kOrganisationName) + u'/' +
+                     QString::fromUtf8(identity::kApplicationName) + QStringLiteral(".conf"))
         .absoluteFilePath();
 }
 

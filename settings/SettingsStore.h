@@ -16,12 +16,10 @@ class QLockFile;
 
 namespace settings {
 
-inline constexpr QStringView kOrganisationName = u"Veltrane";
-inline constexpr QStringView kApplicationName = u"ParvelloJr";
-
 // The program's per-user store: the file Veltrane/ParvelloJr.conf in the user's configuration
 // folder ($XDG_CONFIG_HOME, else ~/.config), in the INI format of QSettings, where QSettings
-// keeps the native settings of organisation "Veltrane" and application "ParvelloJr" on Linux.
+// keeps the native settings of organisation "Veltrane" and application "ParvelloJr" on Linux
+// (identity::kOrganisationName and identity::kApplicationName).
 // Values live in named sections and are always written as plain text, integers included.
 // Texts are UTF-8.
 //

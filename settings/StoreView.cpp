@@ -2,6 +2,8 @@
 
 #include "SerialisedValues.h"
 
+#include "identity/ProgramIdentity.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,7 +20,8 @@ QString PrivateFolderTemplate()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString parent =
         !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
-    return parent + QStringLiteral("/parvello-settings-XXXXXX");
+    return parent + u'/' + QString::fromUtf8(identity::kDesktopId) +
+           QStringLiteral("-settings-XXXXXX");
 }
 
 } // namespace
@@ -31,7 +34,8 @@ StoreView::StoreView(const QByteArray& contents) : folder_(PrivateFolderTemplate
     if (!serialised.isValid())
         return;
     serialisedKeys_ = serialised.keys();
-    copyPath_ = folder_.filePath(QStringLiteral("ParvelloJr.conf"));
+    copyPath_ =
+        folder_.filePath(QString::fromUtf8(identity::kApplicationName) + QStringLiteral(".conf"));
     QFile copy(copyPath_);
     const QByteArray& disarmed = serialised.disarmed();
     if (!copy.open(QIODevice::WriteOnly) || copy.write(disarmed) != disarmed.size() ||

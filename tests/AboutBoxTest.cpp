@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/ProgramIcon.h"
+#include "desktop/ShowInFront.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -22,7 +23,7 @@ QPushButton* OkButton(TAboutBox& box)
 
 void ShowAndWait(TAboutBox& box)
 {
-    box.showInFront();
+    desktop::ShowInFront(box);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
 }
 
@@ -61,7 +62,7 @@ TEST(AboutBox, ComesBackWhereItWasHidden)
 
     ShowAndWait(box);
     EXPECT_EQ(box.pos(), QPoint(40, 50));
-    box.showInFront(); // while visible: only raised, where it is
+    desktop::ShowInFront(box); // while visible: only raised, where it is
     EXPECT_TRUE(box.isVisible());
     EXPECT_EQ(box.pos(), QPoint(40, 50));
 }

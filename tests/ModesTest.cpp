@@ -77,10 +77,11 @@ TEST_F(WindowTest, OpensInOffModeWithTheDesignedMarks)
     EXPECT_TRUE(item("M_Off")->isChecked());
     EXPECT_TRUE(item("M_Veqolize")->isChecked());
     EXPECT_TRUE(item("M_Vkeep")->isChecked());
-    EXPECT_TRUE(state().EqualizeEnabled);
-    EXPECT_TRUE(state().KeepVolumeEnabled);
     EXPECT_EQ(find<QLabel>("Volume")->text(), QStringLiteral("Volume"));
     EXPECT_EQ(slider()->value(), 65535);
+    // Both toggles are on, as their marks show.
+    EXPECT_TRUE(compensatesLoudness());
+    EXPECT_TRUE(restoresVolumeOnClose());
 }
 
 TEST_F(WindowTest, EnteringSoundPlacesTheSliderFromTheStoredVolumeBeforeTheTone)
@@ -91,27 +92,29 @@ TEST_F(WindowTest, EnteringSoundPlacesTheSliderFromTheStoredVolumeBeforeTheTone)
     // The slider's handler sets the stored volume, then the tone starts muted.
     EXPECT_EQ(sound.calls[0], SoundCall::setVolume(0x00C800C8));
     EXPECT_EQ(sound.calls[1], SoundCall::setVolume(0));
-    // The stored volume is rederived from the slider's new position: 200 in both channels.
-    EXPECT_EQ(state().OutputVolume, 0x00C800C8);
+    // The stored volume is rederived from the slider's new position: 200 in both channels,
+    // as the close saves it.
+    form->close();
+    EXPECT_EQ(storedSetting(settings::kVolumeName), QString::number(0x00C800C8));
 }
 
 TEST_F(WindowTest, LoudnessToggleRestartsOnlyInSoundMode)
 {
     item("M_Veqolize")->trigger();
     EXPECT_FALSE(item("M_Veqolize")->isChecked());
-    EXPECT_FALSE(state().EqualizeEnabled);
     EXPECT_EQ(restarts(), 0);
+    EXPECT_FALSE(compensatesLoudness());
 
     enterSound();
     item("M_Veqolize")->trigger();
     EXPECT_TRUE(item("M_Veqolize")->isChecked());
-    EXPECT_TRUE(state().EqualizeEnabled);
     EXPECT_EQ(restarts(), 1);
+    EXPECT_TRUE(compensatesLoudness());
 
     item("M_Vkeep")->trigger();
     EXPECT_FALSE(item("M_Vkeep")->isChecked());
-    EXPECT_FALSE(state().KeepVolumeEnabled);
     EXPECT_EQ(restarts(), 1);
+    EXPECT_FALSE(restoresVolumeOnClose());
 }
 
 struct ExitCase
@@ -130,7 +133,7 @@ class ExitCommand : public WindowTest, public testing::WithParamInterface<ExitCa
 TEST_P(ExitCommand, StopsRestoresThenClosesThroughTheCloseHandler)
 {
     const ExitCase& c = GetParam();
-    state().SavedSystemVolume = 0x12345678;
+    startWithSystemVolume(0x12345678);
     enterSound();
     if (!c.keepVolume)
         item("M_Vkeep")->trigger();
@@ -138,8 +141,8 @@ TEST_P(ExitCommand, StopsRestoresThenClosesThroughTheCloseHandler)
     item("M_Exit")->trigger();
     EXPECT_EQ(sound.calls, c.calls);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(state().ToneBufferA);
-    EXPECT_FALSE(state().ToneBufferB);
+    EXPECT_FALSE(engineState().ToneBufferA);
+    EXPECT_FALSE(engineState().ToneBufferB);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -156,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WindowTest, ClosingByTheTitleBarRestoresOnlyWithKeepVolume)
 {
-    state().SavedSystemVolume = 0x1234;
+    startWithSystemVolume(0x1234);
     item("M_Vkeep")->trigger();
     form->show();
     form->close();

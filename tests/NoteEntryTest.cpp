@@ -34,18 +34,18 @@ class StepperStep : public WindowTest, public testing::WithParamInterface<StepCa
 TEST_P(StepperStep, RewritesTheEditsAndRestartsAtMostOnce)
 {
     const StepCase& c = GetParam();
+    startWithStoredNote(c.note, c.octave, c.noteText, c.octaveText);
     if (c.sound)
         enterSound();
-    setNote(c.note, c.octave, c.noteText, c.octaveText);
 
     step(c.direction);
 
-    EXPECT_EQ(state().NoteIndex, c.noteAfter);
-    EXPECT_EQ(state().OctaveNumber, c.octaveAfter);
     EXPECT_EQ(edit("tone")->text(), QString::fromUtf8(c.noteTextAfter));
     EXPECT_EQ(edit("oct")->text(), QString::fromUtf8(c.octaveTextAfter));
-    EXPECT_EQ(sound.startedFrequencies, c.restartsAt);
-    EXPECT_EQ(state().SuppressOctaveSound, c.flagAfter);
+    EXPECT_EQ(startedTones(), TonesAt(c.restartsAt));
+    // The note and octave stepped to, and the flag, as the next tone and octave change show.
+    EXPECT_EQ(nextTone(), ToneAt(At440(c.noteAfter, c.octaveAfter)));
+    EXPECT_EQ(nextOctaveChangeIsSilent(), c.flagAfter);
 }
 
 // Each row: mode; note, octave and the edits' texts before; the direction (0 up, 1 down);
@@ -90,14 +90,13 @@ void ClickStepper(ui::UpDownArrows* stepper, QPoint position)
 TEST_F(WindowTest, StepperArrowsReachTheHandlerWithTheirDirection)
 {
     enterSound();
-    setNote(10, 4, "A", "4");
     form->show();
     ClickStepper(find<ui::UpDownArrows>("UpDown1"), {64, 10});
     EXPECT_EQ(edit("tone")->text(), QStringLiteral("A#"));
     ClickStepper(find<ui::UpDownArrows>("UpDown1"), {64, 70});
     ClickStepper(find<ui::UpDownArrows>("UpDown1"), {64, 70});
     EXPECT_EQ(edit("tone")->text(), QStringLiteral("G#"));
-    EXPECT_EQ(sound.startedFrequencies, (std::vector{At440(11, 4), At440(10, 4), At440(9, 4)}));
+    EXPECT_EQ(startedTones(), TonesAt({At440(11, 4), At440(10, 4), At440(9, 4)}));
 }
 
 // After a step that stays in its octave, the next octave change restarts nothing; the one
@@ -105,25 +104,24 @@ TEST_F(WindowTest, StepperArrowsReachTheHandlerWithTheirDirection)
 TEST_F(WindowTest, OneShotFlagSilencesOnlyTheNextOctaveChange)
 {
     enterSound();
-    setNote(10, 4, "A", "4");
     step(0);
     forget();
 
     edit("oct")->selectAll();
     QTest::keyClicks(edit("oct"), "5");
-    EXPECT_EQ(state().OctaveNumber, 5);
-    EXPECT_TRUE(sound.startedFrequencies.empty());
+    EXPECT_EQ(nextTone(), ToneAt(At440(11, 5)));
+    EXPECT_TRUE(startedTones().empty());
 
     edit("oct")->selectAll();
     QTest::keyClicks(edit("oct"), "6");
-    EXPECT_EQ(sound.startedFrequencies, std::vector{At440(11, 6)});
+    EXPECT_EQ(startedTones(), TonesAt({At440(11, 6)}));
 
     step(1); // A#6 -> A6, the flag set again
     forget();
     edit("oct")->selectAll();
     QTest::keyClick(edit("oct"), Qt::Key_Backspace);
     QTest::keyClicks(edit("oct"), "5");
-    EXPECT_EQ(sound.startedFrequencies, std::vector{At440(10, 5)});
+    EXPECT_EQ(startedTones(), TonesAt({At440(10, 5)}));
 }
 
 TEST_F(WindowTest, OffModeTypingParsesTheOctaveButNotTheNote)
@@ -132,12 +130,11 @@ TEST_F(WindowTest, OffModeTypingParsesTheOctaveButNotTheNote)
     QTest::keyClicks(edit("tone"), "e");
     edit("oct")->selectAll();
     QTest::keyClicks(edit("oct"), "5");
-    EXPECT_EQ(state().NoteIndex, 10);
-    EXPECT_EQ(state().OctaveNumber, 5);
     EXPECT_EQ(restarts(), 0);
 
+    // The note as it was, the octave as typed.
     radio("RB_Sound")->click();
-    EXPECT_EQ(sound.startedFrequencies, std::vector{At440(10, 5)});
+    EXPECT_EQ(startedTones(), TonesAt({At440(10, 5)}));
 }
 
 TEST_F(WindowTest, SoundModeNoteTypingRestartsOnEveryChangeEvenWithoutAMatch)
@@ -145,9 +142,8 @@ TEST_F(WindowTest, SoundModeNoteTypingRestartsOnEveryChangeEvenWithoutAMatch)
     enterSound();
     edit("tone")->selectAll();
     QTest::keyClick(edit("tone"), Qt::Key_Backspace); // "" names no note
-    QTest::keyClicks(edit("tone"), "cX");             // "c", then "cX"
-    EXPECT_EQ(state().NoteIndex, 1);
-    EXPECT_EQ(sound.startedFrequencies, (std::vector{At440(10, 4), At440(1, 4), At440(1, 4)}));
+    QTest::keyClicks(edit("tone"), "cX");             // "c", then "cX": C stays the note
+    EXPECT_EQ(startedTones(), TonesAt({At440(10, 4), At440(1, 4), At440(1, 4)}));
 }
 
 TEST_F(WindowTest, PitchRestartsPerKeystrokeAndOnceMoreWhenClampedOnLeaving)
@@ -163,12 +159,12 @@ TEST_F(WindowTest, PitchRestartsPerKeystrokeAndOnceMoreWhenClampedOnLeaving)
         QTest::keyClick(field, Qt::Key_Backspace);
     QTest::keyClicks(field, "500");
     // A4 sounds at the pitch that each intermediate text reads as; empty reads as 300.
-    EXPECT_EQ(sound.startedFrequencies, (std::vector<long double>{44, 4, 300, 5, 50, 500}));
+    EXPECT_EQ(startedTones(), TonesAt({44, 4, 300, 5, 50, 500}));
 
     forget();
     edit("tone")->setFocus();
     EXPECT_EQ(pitch()->text(), QStringLiteral("450"));
-    EXPECT_EQ(sound.startedFrequencies, std::vector<long double>{450});
+    EXPECT_EQ(startedTones(), TonesAt({450}));
 }
 
 TEST_F(WindowTest, PitchOutsideSoundModeRestartsNothing)
@@ -176,7 +172,7 @@ TEST_F(WindowTest, PitchOutsideSoundModeRestartsNothing)
     pitch()->setValue(441);
     EXPECT_EQ(restarts(), 0);
     radio("RB_Sound")->click();
-    EXPECT_EQ(sound.startedFrequencies, std::vector<long double>{441});
+    EXPECT_EQ(startedTones(), TonesAt({441}));
 }
 
 } // namespace

@@ -40,22 +40,25 @@ TEST_P(FirstRun, OpensWithTheDefaultsAndLeavesAnEmptyStore)
 
     EXPECT_TRUE(errorBoxes.boxes.empty());
     EXPECT_EQ(form->frameGeometry(), QRect(20, 20, 300, 349));
-    EXPECT_EQ(state().PreviousFrequency, 440.0L);
-    EXPECT_EQ(state().CurrentFrequency, 440.0L);
     EXPECT_EQ(edit("oct")->text(), "4");
     EXPECT_EQ(edit("tone")->text(), "A");
-    EXPECT_EQ(state().OutputVolume, 200);
-    EXPECT_EQ(state().NoteIndex, 10);
-    EXPECT_EQ(state().OctaveNumber, 4);
     EXPECT_EQ(instrumentBox()->currentIndex(), 0);
     EXPECT_EQ(instrumentBox()->currentText(), "None");
     EXPECT_EQ(visibleStringButtons(), 0);
     EXPECT_EQ(pitch()->text(), "440");
     EXPECT_TRUE(item("M_Veqolize")->isChecked());
     EXPECT_TRUE(item("M_Vkeep")->isChecked());
-    ExpectStartedUp(state(), *radio("RB_Off"), sound);
+    ExpectStartedUp(engineState(), *radio("RB_Off"), sound);
     EXPECT_TRUE(QFileInfo(settingsFolder.storeFile()).isFile());
     EXPECT_EQ(settingsFolder.storeFileContents(), QByteArray());
+    // The frequencies, the volume, the note and the octave that the start gave the engine, as
+    // the close saves them.
+    form->close();
+    EXPECT_EQ(storedSetting(kPreviousFrequencyName), "440");
+    EXPECT_EQ(storedSetting(kCurrentFrequencyName), "440");
+    EXPECT_EQ(storedSetting(kVolumeName), "200");
+    EXPECT_EQ(storedSetting(kNoteIndexName), "10");
+    EXPECT_EQ(storedSetting(kOctaveName), "4");
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, FirstRun,
@@ -111,21 +114,19 @@ TEST_P(LoadError, IsShownAndTheWindowStillStartsUp)
     EXPECT_EQ(box.icon, QMessageBox::Critical);
     EXPECT_EQ(box.buttons, QMessageBox::Ok);
     EXPECT_EQ(form->frameGeometry(), c.bounds);
-    EXPECT_EQ(state().PreviousFrequency, c.previousFrequency);
+    EXPECT_EQ(engineState().PreviousFrequency, c.previousFrequency);
     EXPECT_EQ(instrumentBox()->currentIndex(), c.instrument);
     EXPECT_EQ(visibleStringButtons(), c.stringButtons);
     EXPECT_EQ(edit("oct")->text(), c.octText);
-    // Whatever the file does not hold has the values that go with the designed texts "A" and
-    // "4".
-    EXPECT_EQ(state().CurrentFrequency, 440.0L);
-    EXPECT_EQ(state().NoteIndex, 10);
-    EXPECT_EQ(state().OctaveNumber, 4);
-    EXPECT_EQ(state().OutputVolume, 200);
-    ExpectStartedUp(state(), *radio("RB_Off"), sound);
+    // Whatever the file does not hold has the values that go with the start texts "A" and
+    // "4"; the note and the octave show in the tone that Sound starts.
+    EXPECT_EQ(engineState().CurrentFrequency, 440.0L);
+    EXPECT_EQ(engineState().OutputVolume, 200);
+    ExpectStartedUp(engineState(), *radio("RB_Off"), sound);
 
     forget();
     radio("RB_Sound")->click();
-    EXPECT_EQ(restarts(), 1);
+    EXPECT_EQ(startedTones(), TonesAt({At440(10, 4)}));
 }
 
 const QByteArray kNumber = "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
@@ -171,7 +172,7 @@ class Close : public SettingsWindowTest, public testing::WithParamInterface<Clos
 
 TEST_P(Close, SavesStopsFreesTheImagesAndRestoresOnlyWithKeepVolume)
 {
-    state().SavedSystemVolume = 0x1234;
+    startWithSystemVolume(0x1234);
     if (!GetParam().keepVolume)
         item("M_Vkeep")->trigger();
     enterSound();
@@ -184,8 +185,8 @@ TEST_P(Close, SavesStopsFreesTheImagesAndRestoresOnlyWithKeepVolume)
 
     EXPECT_EQ(sound.calls, GetParam().calls);
     EXPECT_EQ(sound.imageHeldAtStop, std::vector{true});
-    EXPECT_FALSE(state().ToneBufferA);
-    EXPECT_FALSE(state().ToneBufferB);
+    EXPECT_FALSE(engineState().ToneBufferA);
+    EXPECT_FALSE(engineState().ToneBufferB);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(closed.count(), 1);
     // The last tone built, A#4, and the one before it.
@@ -225,7 +226,7 @@ class SaveError : public SettingsWindowTest, public testing::WithParamInterface<
 
 TEST_P(SaveError, IsShownAndTheCloseStillFinishes)
 {
-    state().SavedSystemVolume = 0x1234;
+    startWithSystemVolume(0x1234);
     enterSound();
     form->show();
     QSignalSpy closed(form.get(), &ui::TForm1::closed);
@@ -241,7 +242,7 @@ TEST_P(SaveError, IsShownAndTheCloseStillFinishes)
     EXPECT_EQ(callsWhenShown, 0u);
     EXPECT_EQ(sound.calls, (std::vector{SoundCall::stop(), SoundCall::setVolume(0x1234)}));
     EXPECT_EQ(sound.imageHeldAtStop, std::vector{true});
-    EXPECT_FALSE(state().ToneBufferA);
+    EXPECT_FALSE(engineState().ToneBufferA);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(closed.count(), 1);
 }

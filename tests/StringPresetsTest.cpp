@@ -39,11 +39,12 @@ TEST_P(InstrumentChoice, ShowsItsStringsAndEachButtonTunesToItsString)
             continue;
         EXPECT_EQ(buttons[i]->text(), c.captions[static_cast<qsizetype>(i)]);
         buttons[i]->click();
-        EXPECT_EQ(state().NoteIndex, c.notes[i]);
-        EXPECT_EQ(state().OctaveNumber, c.octaves[i]);
         EXPECT_EQ(edit("tone")->text(), c.captions[static_cast<qsizetype>(i)]);
         EXPECT_EQ(edit("oct")->text(), QString::number(c.octaves[i]));
-        EXPECT_TRUE(state().SuppressOctaveSound);
+        // The string's note and octave, and the flag, as the next tone and octave change show;
+        // the next button tunes afresh.
+        EXPECT_EQ(nextTone(), ToneAt(At440(c.notes[i], c.octaves[i])));
+        EXPECT_TRUE(nextOctaveChangeIsSilent());
     }
 }
 
@@ -78,16 +79,22 @@ class PresetClick : public WindowTest, public testing::WithParamInterface<Preset
 TEST_P(PresetClick, RestartsOncePerChangedEditThatTheFlagDoesNotSilence)
 {
     const PresetRestartCase& c = GetParam();
+    startWithStoredNote(10, 4, "A", c.octaveText);
+    // Off, a step up and back leaves A4 with the flag set; the note field then takes a text
+    // that Off mode reads as no note.
+    if (c.flagBefore) {
+        step(0);
+        step(1);
+    }
+    type(edit("tone"), c.noteText);
     enterSound();
     pickInstrument(3);
-    setNote(10, 4, c.noteText, c.octaveText);
-    state().SuppressOctaveSound = c.flagBefore;
 
     radio("SSelect3")->click();
 
-    EXPECT_EQ(sound.startedFrequencies,
-              std::vector<long double>(static_cast<std::size_t>(c.restarts), At440(3, 3)));
-    EXPECT_TRUE(state().SuppressOctaveSound);
+    EXPECT_EQ(startedTones(),
+              std::vector<StartedTone>(static_cast<std::size_t>(c.restarts), ToneAt(At440(3, 3))));
+    EXPECT_TRUE(nextOctaveChangeIsSilent());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,13 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WindowTest, ClickingTheCheckedStringAgainDoesNothing)
 {
     pickInstrument(5);
+    radio("SSelect1")->click(); // E2, the flag set
+    step(0);                    // F2, the flag set again
+    // An octave typed in Off mode clears the flag, which a handled click would set again.
+    type(edit("oct"), "3");
+    type(edit("oct"), "2");
     radio("SSelect1")->click();
-    step(0);
-    ASSERT_TRUE(state().SuppressOctaveSound);
-    state().SuppressOctaveSound = false;
-    radio("SSelect1")->click();
-    EXPECT_EQ(state().NoteIndex, 6);
-    EXPECT_FALSE(state().SuppressOctaveSound);
+    EXPECT_EQ(nextTone(), ToneAt(At440(6, 2)));
+    EXPECT_FALSE(nextOctaveChangeIsSilent());
 }
 
 TEST_F(WindowTest, WithoutASelectedInstrumentButtonsStayAndOnlyTheFlagIsSet)
@@ -120,9 +128,9 @@ TEST_F(WindowTest, WithoutASelectedInstrumentButtonsStayAndOnlyTheFlagIsSet)
     QTest::keyClicks(instrumentBox()->lineEdit(), "x");
     EXPECT_TRUE(radio("SSelect6")->isVisibleTo(form.get()));
     radio("SSelect2")->click();
-    EXPECT_EQ(state().NoteIndex, 10);
     EXPECT_EQ(edit("tone")->text(), QStringLiteral("A"));
-    EXPECT_TRUE(state().SuppressOctaveSound);
+    EXPECT_EQ(nextTone(), ToneAt(At440(10, 4)));
+    EXPECT_TRUE(nextOctaveChangeIsSilent());
 }
 
 TEST_F(WindowTest, OffModePresetTunesTheNextTone)
@@ -132,7 +140,7 @@ TEST_F(WindowTest, OffModePresetTunesTheNextTone)
     radio("SSelect2")->click();
     EXPECT_EQ(restarts(), 0);
     radio("RB_Sound")->click();
-    EXPECT_EQ(sound.startedFrequencies, std::vector{At440(3, 4)});
+    EXPECT_EQ(startedTones(), TonesAt({At440(3, 4)}));
 }
 
 } // namespace

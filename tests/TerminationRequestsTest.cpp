@@ -35,7 +35,7 @@ TEST_P(EndSignal, ClosesTheWindowOnceAsItsCloseBoxDoes)
     const SignalCase& c = GetParam();
     if (c.ignoredBefore)
         std::signal(c.signal, SIG_IGN);
-    state().SavedSystemVolume = 0x1234;
+    startWithSystemVolume(0x1234);
     enterSound();
     step(0);
     forget();

@@ -1,5 +1,7 @@
 #include "ToneBuffer.h"
 
+#include "ToneImageBuilder.h"
+
 namespace tone {
 
 std::unique_ptr<ToneBuffer> CreateToneBuffer()

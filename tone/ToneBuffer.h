@@ -10,11 +10,8 @@ namespace tone {
 // one contiguous block that can be handed to the sound service.
 using ToneBuffer = QBuffer;
 
-// The largest tone image: a 44-byte header, 80000 samples and the trailing zero byte.
-inline constexpr qsizetype kLargestToneImage = 80045;
-
-// An empty buffer, open for reading and writing, with room for the largest tone image, so
-// that building an image never has to grow it.
+// An empty buffer, open for reading and writing, with room for the largest tone image
+// (kLargestToneImage, ToneImageBuilder.h), so that building an image never has to grow it.
 std::unique_ptr<ToneBuffer> CreateToneBuffer();
 
 } // namespace tone

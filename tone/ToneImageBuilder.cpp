@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 namespace tone {
 
@@ -31,10 +32,13 @@ QByteArray WaveHeader(std::uint32_t riffSize, std::uint32_t dataSize)
         qToLittleEndian(value, bytes);
         header.append(bytes, 4);
     };
-    header.append("RIFF");
+    const auto appendId = [&header](std::string_view id) {
+        header.append(id.data(), static_cast<qsizetype>(id.size()));
+    };
+    appendId(wave::kRiffId);
     append32(riffSize);
-    header.append("WAVE");
-    header.append("fmt ");
+    appendId(wave::kWaveFormType);
+    appendId(wave::kFormatId);
     append32(wave::kFormatChunkSize);
     append16(wave::kFormatPcm);
     append16(wave::kChannels);
@@ -42,7 +46,7 @@ QByteArray WaveHeader(std::uint32_t riffSize, std::uint32_t dataSize)
     append32(wave::kSampleRate * wave::kChannels * wave::kBitsPerSample / 8);
     append16(wave::kChannels * wave::kBitsPerSample / 8);
     append16(wave::kBitsPerSample);
-    header.append("data");
+    appendId(wave::kDataId);
     append32(dataSize);
     return header;
 }

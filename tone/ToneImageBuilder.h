@@ -2,6 +2,7 @@
 
 #include "ToneBuffer.h"
 #include "ToneState.h"
+#include "WaveFormat.h"
 
 #include <cstdint>
 
@@ -9,8 +10,11 @@ namespace tone {
 
 // Sample counts of a tone image: at least two seconds, and the loop-end search stops at
 // sample 80000 at the latest.
-inline constexpr std::int32_t kMinimumSampleCount = 44100;
+inline constexpr std::int32_t kMinimumSampleCount = 2 * wave::kSampleRate;
 inline constexpr std::int32_t kLastSearchedSample = 80000;
+
+// The largest tone image: the header, kLastSearchedSample samples and the trailing zero byte.
+inline constexpr qsizetype kLargestToneImage = wave::kHeaderSize + kLastSearchedSample + 1;
 
 // How the samples are evaluated: fast (double precision where that decides the byte) or
 // the straightforward reference in extended precision. Both give the same bytes.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StartTone.h"
 #include "ToneBuffer.h"
 
 #include <cstdint>
@@ -14,8 +15,8 @@ namespace tone {
 struct ToneState
 {
     // The current note, 1 (C) to 12 (B), and octave, 0 to 7; octave 4 holds the reference A.
-    std::int32_t NoteIndex = 10;
-    std::int32_t OctaveNumber = 4;
+    std::int32_t NoteIndex = kStartNoteIndex;
+    std::int32_t OctaveNumber = kStartOctave;
     // The packed volume that the slider set last (left level in the low 16 bits, right level
     // in the high 16 bits), held signed: a right level of 32768 or more reads as negative.
     // The start value, 200, is no volume the slider sets: it stands for slider position
@@ -25,8 +26,8 @@ struct ToneState
     std::int32_t SavedSystemVolume = 0;
     // Hertz: the argument of the last tone start, and the frequency of the tone built last
     // (before the first build, the one restored at start-up).
-    long double PreviousFrequency = 440.0L;
-    long double CurrentFrequency = 440.0L;
+    long double PreviousFrequency = kStartFrequency;
+    long double CurrentFrequency = kStartFrequency;
     // Loudness compensation by frequency band, and handing the volume back on any close. Off
     // until the window's start-up sets them as their menu items are marked.
     bool EqualizeEnabled = false;

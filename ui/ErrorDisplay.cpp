@@ -1,6 +1,6 @@
 #include "ErrorDisplay.h"
 
-#include "ApplicationTitle.h"
+#include "identity/ProgramIdentity.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -29,7 +29,7 @@ QString ErrorDisplayText(const QString& message)
 
 void ShowError(const QString& message)
 {
-    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kApplicationTitle),
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(identity::kApplicationTitle),
                     ErrorDisplayText(message), QMessageBox::Ok, QApplication::activeWindow());
     CurrentRunner()(box);
 }

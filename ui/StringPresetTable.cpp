@@ -1,5 +1,7 @@
 #include "StringPresetTable.h"
 
+#include <algorithm>
+#include <array>
 #include <span>
 
 namespace ui {
@@ -48,34 +50,37 @@ constexpr std::array<StringPreset, 4> kElectricBass{{
     {u"G", 8, 3},  // 196.00 Hz
 }};
 
-std::span<const StringPreset> StringsOf(int instrument)
+struct Instrument
 {
-    switch (instrument) {
-    case 1:
-        return kViolin;
-    case 2:
-        return kViola;
-    case 3:
-        return kCello;
-    case 4:
-        return kContraBass;
-    case 5:
-        return kGuitar;
-    case 6:
-        return kElectricBass;
-    default:
-        return {};
-    }
+    QStringView name;
+    std::span<const StringPreset> strings;
+};
+
+constexpr std::array<Instrument, 6> kInstruments{{
+    {u"Violin", kViolin},
+    {u"Viola", kViola},
+    {u"Cello", kCello},
+    {u"ContraBass", kContraBass},
+    {u"Guitar", kGuitar},
+    {u"E.Bass", kElectricBass},
+}};
+
+std::span<const StringPreset> StringsOf(QStringView instrument)
+{
+    const auto found =
+        std::find_if(kInstruments.begin(), kInstruments.end(),
+                     [instrument](const Instrument& i) { return i.name == instrument; });
+    return found == kInstruments.end() ? std::span<const StringPreset>() : found->strings;
 }
 
 } // namespace
 
-int StringCount(int instrument)
+int StringCount(QStringView instrument)
 {
     return static_cast<int>(StringsOf(instrument).size());
 }
 
-std::optional<StringPreset> StringPresetCell(int instrument, int string)
+std::optional<StringPreset> StringPresetCell(QStringView instrument, int string)
 {
     const std::span<const StringPreset> strings = StringsOf(instrument);
     if (string < 1 || string > static_cast<int>(strings.size()))

@@ -18,16 +18,15 @@ struct StringPreset
 
 inline constexpr int kStringButtonCount = 6;
 
-// Instruments are named by their index in the instrument box's list (TForm1.ui): 0 "None",
-// which has no strings, 1 "Violin", 2 "Viola", 3 "Cello", 4 "ContraBass", 5 "Guitar" and
-// 6 "E.Bass".
+// Instruments are named as the instrument box lists them (TForm1.ui, which also gives their
+// order): "Violin", "Viola", "Cello", "ContraBass", "Guitar" and "E.Bass". Any other name,
+// "None" among them, has no strings.
 
-// How many string buttons instrument `instrument` shows, from the left; 0 for "None" and for
-// an index outside the list.
-int StringCount(int instrument);
+// How many string buttons the instrument shows, from the left.
+int StringCount(QStringView instrument);
 
-// The open string `string` (1 = leftmost button) of instrument `instrument`; nothing where
-// the instrument has no such string or the index lies outside the list.
-std::optional<StringPreset> StringPresetCell(int instrument, int string);
+// The open string `string` (1 = leftmost button) of the instrument; nothing where the
+// instrument has no such string.
+std::optional<StringPreset> StringPresetCell(QStringView instrument, int string);
 
 } // namespace ui

@@ -3,7 +3,6 @@
 #include "DesignColours.h"
 #include "DesignFonts.h"
 #include "ErrorDisplay.h"
-#include "ShowInFront.h"
 #include "StringPresetTable.h"
 #include "WindowPlacement.h"
 #include "controls/AutoSizeLabel.h"
@@ -15,8 +14,10 @@
 #include "controls/UserComboBox.h"
 #include "controls/VolumeSlider.h"
 
+#include "desktop/ShowInFront.h"
 #include "tone/NoteNames.h"
 #include "tone/ReferencePitch.h"
+#include "tone/StartTone.h"
 #include "tone/TonePlayback.h"
 #include "tone/VolumeEncoding.h"
 
@@ -47,6 +48,10 @@ TForm1::TForm1(tone::SoundService& sound, QWidget* parent)
     // The window as TForm1.ui designs it. Nothing is anchored to the window's edges, so
     // resizing the window moves no control.
     ui_->setupUi(this);
+    // The fields start on the tone that the engine starts with.
+    ui_->oct->setText(QString::number(tone::kStartOctave));
+    ui_->tone->setText(tone::NoteName(tone::kStartNoteIndex).toString());
+    ui_->Pitch->setValue(tone::kStartReferencePitch);
     ApplyDesignFonts(*this);
     new DesignColours(*this);
     fitCaptions();
@@ -57,7 +62,7 @@ TForm1::TForm1(tone::SoundService& sound, QWidget* parent)
     // The designed outer bounds, frame included; the stored placement replaces them at
     // start-up.
     placement_ = new WindowPlacement(*this);
-    const QRect designed = property("outerBounds").toRect();
+    const QRect designed = designedBounds();
     placement_->setLeft(designed.left());
     placement_->setTop(designed.top());
     placement_->setOuterWidth(designed.width());
@@ -132,6 +137,11 @@ void TForm1::connectOnSelect(RadioButton* button, void (TForm1::*handler)())
     });
 }
 
+QRect TForm1::designedBounds() const
+{
+    return property("outerBounds").toRect();
+}
+
 std::array<RadioButton*, 6> TForm1::stringButtons() const
 {
     return {ui_->SSelect1, ui_->SSelect2, ui_->SSelect3,
@@ -155,7 +165,7 @@ void TForm1::UpDown1Click(int direction)
 {
     std::int32_t& note = state_.NoteIndex;
     std::int32_t& octave = state_.OctaveNumber;
-    if (direction == 0) {
+    if (direction == UpDownArrows::kNext) {
         note = WrappingAdd(note, 1);
         if (note == 13) {
             octave = WrappingAdd(octave, 1);
@@ -220,9 +230,11 @@ void TForm1::Volume1Change(int position)
 
 void TForm1::ComboBox1Change()
 {
-    const int instrument = ui_->ComboBox1->currentIndex();
-    if (instrument < 0 || instrument >= ui_->ComboBox1->count())
+    const int index = ui_->ComboBox1->currentIndex();
+    if (index < 0 || index >= ui_->ComboBox1->count())
         return;
+    // The entry's own text, whatever the user may have typed into the box.
+    const QString instrument = ui_->ComboBox1->itemText(index);
     const std::array<RadioButton*, 6> buttons = stringButtons();
     const int shown = StringCount(instrument);
     for (int string = 1; string <= shown; ++string)
@@ -236,8 +248,9 @@ void TForm1::ComboBox1Change()
 
 void TForm1::SelectString(int string)
 {
-    if (const std::optional<StringPreset> preset =
-            StringPresetCell(ui_->ComboBox1->currentIndex(), string)) {
+    // No entry selected (the index -1) names no instrument.
+    const QString instrument = ui_->ComboBox1->itemText(ui_->ComboBox1->currentIndex());
+    if (const std::optional<StringPreset> preset = StringPresetCell(instrument, string)) {
         state_.OctaveNumber = preset->octave;
         state_.NoteIndex = preset->noteIndex;
         ui_->tone->setText(preset->noteName.toString());
@@ -322,7 +335,7 @@ void TForm1::M_ExitClick()
 void TForm1::About1Click()
 {
     if (AboutBox)
-        ShowInFront(*AboutBox);
+        desktop::ShowInFront(*AboutBox);
 }
 
 void TForm1::Contents1Click()

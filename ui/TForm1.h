@@ -52,8 +52,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-    // The tone engine's state, for a subclass that follows the window from inside, as the
-    // window tests do.
+    // The tone engine's state, for a subclass that reads what no control shows and sets what
+    // no user action reaches, as the window tests' fixture does.
     tone::ToneState& toneState() { return state_; }
 
 private:
@@ -101,6 +101,8 @@ private:
     // at the slider's volume.
     void Tone_Sound(long double frequency);
 
+    // The window's outer bounds as TForm1.ui designs them, frame included.
+    QRect designedBounds() const;
     // Steps of the construction.
     void fitCaptions();
     void trackMenuMarks();

@@ -80,11 +80,11 @@ private:
 } // namespace
 
 // Each value is applied before the next is read; a value that fails to read is applied as
-// its default. A missing tone value (or one that fails) takes the value that the window and
-// the tone state start with (TForm1.ui, ToneState.h); those start values are the defaults. Texts
-// set on the edits run their change handlers only when they differ from the present ones;
-// the volume goes to the tone state alone (the slider follows it when Sound mode is chosen),
-// and selecting the instrument runs no handler.
+// its default. A missing size or tone value (or one that fails) takes the value that the
+// window and the tone state start with (TForm1.ui, StartTone.h, ToneState.h); those start
+// values are the defaults. Texts set on the edits run their change handlers only when they
+// differ from the present ones; the volume goes to the tone state alone (the slider follows
+// it when Sound mode is chosen), and selecting the instrument runs no handler.
 void TForm1::LoadSettings()
 {
     // A frequency's default is a text of the program's own, with a full stop.
@@ -101,8 +101,9 @@ void TForm1::LoadSettings()
     LoadReader read(store);
     placement_->setTop(read.integer(kLocateSection, kTopName, kDefaultTop));
     placement_->setLeft(read.integer(kLocateSection, kLeftName, kDefaultLeft));
-    placement_->setOuterWidth(read.integer(kLocateSection, kWidthName, kDefaultWidth));
-    placement_->setOuterHeight(read.integer(kLocateSection, kHeightName, kDefaultHeight));
+    const QSize designedSize = designedBounds().size();
+    placement_->setOuterWidth(read.integer(kLocateSection, kWidthName, designedSize.width()));
+    placement_->setOuterHeight(read.integer(kLocateSection, kHeightName, designedSize.height()));
 
     state_.PreviousFrequency =
         read.frequency(kPreviousFrequencyName, builtInText(start.PreviousFrequency));
@@ -116,7 +117,7 @@ void TForm1::LoadSettings()
     // An index outside the list (9, or -1) leaves no entry selected.
     ui_->ComboBox1->setCurrentIndex(
         read.integer(kSettingSection, kInstrumentName, kDefaultInstrument));
-    // Clamped to the field's range, 300 to 450.
+    // Clamped to the field's range, the reference pitch's.
     ui_->Pitch->setValue(read.integer(kSettingSection, kPitchName, startPitch));
     read.raiseFirstFailure();
 }
@@ -140,7 +141,7 @@ void TForm1::SaveSettings()
     store.WriteIntegerSetting(kSettingSection, kNoteIndexName, state_.NoteIndex);
     store.WriteIntegerSetting(kSettingSection, kOctaveName, state_.OctaveNumber);
     // As the field reads it: a typed 500 is kept as 500, and a text that is no whole number
-    // as 300.
+    // as the lowest reference pitch.
     store.WriteIntegerSetting(kSettingSection, kPitchName,
                               tone::ReadReferencePitch(ui_->Pitch->text()));
     store.WriteIntegerSetting(kSettingSection, kInstrumentName, ui_->ComboBox1->currentIndex());
@@ -159,8 +160,8 @@ void TForm1::keepWithinReach()
         controls |= control->geometry();
     const int menuBarHeight = menuBar()->sizeHint().height();
     const QSize smallest(controls.right() + 1, menuBarHeight + controls.bottom() + 1);
-    placement_->keepWithinReach({kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight},
-                                smallest, menuBarHeight);
+    const QRect firstRun(QPoint(kDefaultLeft, kDefaultTop), designedBounds().size());
+    placement_->keepWithinReach(firstRun, smallest, menuBarHeight);
 }
 
 } // namespace ui

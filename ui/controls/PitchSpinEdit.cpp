@@ -56,7 +56,8 @@ bool IsAcceptedText(const QString& text)
 PitchSpinEdit::PitchSpinEdit(QWidget* parent)
     : QWidget(parent), field_(new FieldEdit(this)),
       upButton_(MakeStepButton(this, Qt::UpArrow, tr("Raise pitch"))),
-      downButton_(MakeStepButton(this, Qt::DownArrow, tr("Lower pitch")))
+      downButton_(MakeStepButton(this, Qt::DownArrow, tr("Lower pitch"))),
+      minimum_(tone::kLowestReferencePitch), maximum_(tone::kHighestReferencePitch)
 {
     setFocusPolicy(field_->focusPolicy());
     setFocusProxy(field_);
@@ -101,7 +102,6 @@ void PitchSpinEdit::setText(const QString& text)
 
 int PitchSpinEdit::value() const
 {
-    // Any text that is not a whole number reads as the lowest reference pitch, 300.
     return tone::ReadReferencePitch(field_->text());
 }
 

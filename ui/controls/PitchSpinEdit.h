@@ -1,7 +1,5 @@
 #pragma once
 
-#include "tone/ReferencePitch.h"
-
 #include <QWidget>
 
 class QInputMethodEvent;
@@ -16,7 +14,7 @@ class FieldEdit;
 // The reference-pitch field: a text field with a small up/down button pair at its right end.
 // Unlike QSpinBox it keeps whatever the user typed ("500", or nothing at all) until the focus
 // leaves it; only then is an out-of-range value clamped. Its value is always read from the
-// text, so a text that is not a whole number reads as the minimum.
+// text, as the tone engine reads the reference pitch (tone::ReadReferencePitch).
 class PitchSpinEdit : public QWidget
 {
     Q_OBJECT
@@ -39,8 +37,8 @@ public:
     // this returns.
     void setText(const QString& text);
 
-    // The whole number the text holds (tone::ReadReferencePitch), not clamped; a text that
-    // holds none reads as 300, the lowest reference pitch.
+    // The whole number the text holds, not clamped; a text that holds none reads as the lowest
+    // reference pitch (tone::kPitchWhenNotANumber).
     int value() const;
     // Writes the value clamped to the range as decimal text (through setText).
     void setValue(int value);
@@ -68,8 +66,8 @@ private:
     QToolButton* upButton_;
     QToolButton* downButton_;
     // The reference pitch's range in hertz, unless set otherwise.
-    int minimum_ = tone::kLowestReferencePitch;
-    int maximum_ = tone::kHighestReferencePitch;
+    int minimum_;
+    int maximum_;
 };
 
 } // namespace ui

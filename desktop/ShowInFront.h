@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-namespace ui {
+namespace desktop {
 
 // Makes a top-level window visible and brings it to the front with the keyboard focus,
 // leaving the other windows usable. A window that is visible already is only raised.
@@ -13,4 +13,4 @@ inline void ShowInFront(QWidget& window)
     window.activateWindow();
 }
 
-} // namespace ui
+} // namespace desktop
