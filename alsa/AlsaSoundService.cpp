@@ -1,8 +1,8 @@
 #include "AlsaSoundService.h"
 
 #include "AlsaPcmOutput.h"
-#include "PcmDeviceOutput.h"
 #include "DesktopStreamName.h"
+#include "PcmDeviceOutput.h"
 
 namespace tone {
 
@@ -18,8 +18,7 @@ const std::string& NamedForDesktop(const StreamIdentity& identity, const std::st
 
 } // namespace
 
-AlsaSoundService::AlsaSoundService(const StreamIdentity& identity,
-                                   const std::string& deviceName)
+AlsaSoundService::AlsaSoundService(const StreamIdentity& identity, const std::string& deviceName)
     : ThreadedSoundService(NamedForDesktop(identity, deviceName), PlaybackTiming{},
                            AlsaLoop(AlsaPcmOpener(deviceName)))
 {

@@ -24,11 +24,12 @@ void NameSoundStreamForDesktop(const StreamIdentity& identity)
         // SPA-JSON, as PipeWire parses its property strings; its role names are capitalised.
         std::string pipeWireRole = identity.role;
         if (!pipeWireRole.empty())
-            pipeWireRole[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(pipeWireRole[0])));
+            pipeWireRole[0] =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(pipeWireRole[0])));
         // PIPEWIRE_PROPS names the client, PIPEWIRE_ALSA the stream of PipeWire's ALSA plugin.
         const std::string pipeWire = "{ application.name = \"" + name +
-                                     "\" application.icon-name = \"" + icon +
-                                     "\" media.role = \"" + pipeWireRole + "\" }";
+                                     "\" application.icon-name = \"" + icon + "\" media.role = \"" +
+                                     pipeWireRole + "\" }";
         setenv("PIPEWIRE_PROPS", pipeWire.c_str(), kKeepUsersChoice);
         setenv("PIPEWIRE_ALSA", pipeWire.c_str(), kKeepUsersChoice);
     });
