@@ -159,8 +159,8 @@ private:
         };
         const pa_buffer_attr buffer{kServerDefault, bytes(request_.targetLength), kServerDefault,
                                     bytes(request_.request), kServerDefault};
-        const auto flags = request_.wholeLatency ? PA_STREAM_ADJUST_LATENCY : PA_STREAM_NOFLAGS;
-        if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0)
+        if (pa_stream_connect_playback(stream_, nullptr, &buffer, PA_STREAM_NOFLAGS, nullptr,
+                                       nullptr) < 0)
             streamError_ = pa_context_errno(context_);
     }
 

@@ -16,12 +16,10 @@ struct StreamRequest
 {
     unsigned sampleRate = 0;
     // The most the server keeps queued from the stream, and how much room it waits for
-    // before it asks for more.
+    // before it asks for more. The server sets its sink's own latency to the target length
+    // less two requests (its classic buffer model).
     std::chrono::microseconds targetLength{0};
     std::chrono::microseconds request{0};
-    // Whether the server is to count `targetLength` as the stream's whole latency, the sink's
-    // own included, and set its sink to that.
-    bool wholeLatency = false;
 };
 
 // One playback stream on the sound server, through the connection that carries it. Its

@@ -136,7 +136,7 @@ OutputOpener StreamOutputs(SoundServer& server)
     return [&server](unsigned sampleRate, std::string& failure) -> std::unique_ptr<PlaybackOutput> {
         int error = 0;
         std::unique_ptr<ServerStream> stream = server.connect(
-            {sampleRate, StreamOutput::kTargetLength, StreamOutput::kRequest, false}, error);
+            {sampleRate, StreamOutput::kTargetLength, StreamOutput::kRequest}, error);
         if (!stream) {
             failure = std::string("Cannot reach the sound server: ") + pa_strerror(error);
             return nullptr;
